@@ -81,7 +81,7 @@ def enemy():
 
 def burst(rows, hot):
     """A flame burst from its runs; colour by depth inside the outline."""
-    c = Canvas(14, 12)
+    c = Canvas(12, 12)
     for y, runs in rows.items():
         for l, r in runs:
             c.rect(l, y, r + 1, y + 1, (0, 0, 0))
@@ -255,7 +255,7 @@ def boss():
     # Bark grain and shading.
     rnd = random.Random(9)
     for _ in range(22):
-        x, y = rnd.randrange(14, 30), rnd.randrange(14, 60)
+        x, y = rnd.randrange(12, 30), rnd.randrange(14, 60)
         for k in range(rnd.randrange(3, 8)):
             if c.get(x, y + k) == bark:
                 c.set(x, y + k, dark)
@@ -267,8 +267,8 @@ def boss():
                 c.set(r - 2, y, dark)
                 c.set(l + 1, y, light)
     # The eye, looking left at the player.
-    for cy, (y0, y1) in zip(range(17, 23), [(14, 18), (10, 20), (9, 21), (9, 21), (10, 20),
-                                            (14, 18)]):
+    for cy, (y0, y1) in zip(range(17, 23), [(12, 18), (10, 20), (9, 21), (9, 21), (10, 20),
+                                            (12, 18)]):
         c.rect(y0, cy, y1 + 1, cy + 1, (248, 240, 200))
     c.rect(10, 18, 14, 22, (16, 0, 0))
     c.rect(11, 19, 13, 21, (255, 32, 32))
@@ -277,7 +277,7 @@ def boss():
     c.line(8, 16, 10, 16, deep)
     c.line(9, 23, 20, 23, dark)
     # A jagged mouth and the hollow where the core glows.
-    for x in range(14, 24, 2):
+    for x in range(12, 24, 2):
         c.set(x, 47, deep)
         c.set(x + 1, 48, deep)
     c.rect(7, 37, 13, 45, dark)
@@ -403,7 +403,15 @@ def expect_rects(name, canvas, expected):
         sys.exit(f"{name}: rectangles {got} differ from {expected}")
 
 
+SIZES = [(25, 11), (163, 95), (177, 613), (177, 58), (300, 48), (37, 66), (1024, 99),
+         (1024, 99), (1024, 99), (37, 66), (61, 45), (19, 10), (19, 10), (21, 10), (12, 12),
+         (12, 12)]
+
+
 def check_tables(sprites, caps):
+    for n, s in enumerate(sprites):
+        if (s.width, s.height) != SIZES[n]:
+            sys.exit(f"sprite {n}: {s.width}x{s.height}, must be {SIZES[n]}")
     expect_rects("sprite 0", sprites[0], [(1, 1, 11, 10), (13, 1, 23, 10)])
     expect_rects("sprite 1", sprites[1], [(1, 1, 162, 94)])
     expect_rects("sprite 5", sprites[5], [(9, 38, 12, 39), (8, 39, 12, 43), (9, 43, 12, 44)])
