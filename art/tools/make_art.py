@@ -233,6 +233,36 @@ def blossom(c, cx, cy, petal, edge, heart, r=1.6):
     c.set(round(cx), round(cy), heart)
 
 
+BOSS_EYE = """
+.kkkkkkkkkk...
+kkwwwwwwwwkk..
+kwkkkwwwwwwwk.
+kwkrRkwwwwwwk.
+kwkrrkwwwwwwk.
+kkwkkwwwwwwk..
+.kkwwwwwwkkk..
+...kkkkkkd....
+"""
+BOSS_MOUTH = """
+.kkkkkkkkkkkk.
+kkwkwkkwkwkwkk
+kkkkkkkkkkkkkk
+.kkwkkkwkkwkk.
+..kkkkkkkkkk..
+"""
+BOSS_SOCKET = """
+.dddd..
+dkkkkd.
+kkkkkkd
+kkkkkkd
+kkkkkkd
+kkkkkkd
+dkkkkkd
+.dkkkd.
+..ddd..
+"""
+
+
 def boss():
     c = Canvas(37, 66)
     bark, dark, light, deep = (136, 24, 24), (84, 10, 14), (176, 56, 44), (52, 4, 8)
@@ -266,21 +296,14 @@ def boss():
                 c.set(r - 1, y, deep)
                 c.set(r - 2, y, dark)
                 c.set(l + 1, y, light)
-    # The eye, looking left at the player.
-    for cy, (y0, y1) in zip(range(17, 23), [(12, 18), (10, 20), (9, 21), (9, 21), (10, 20),
-                                            (12, 18)]):
-        c.rect(y0, cy, y1 + 1, cy + 1, (248, 240, 200))
-    c.rect(10, 18, 14, 22, (16, 0, 0))
-    c.rect(11, 19, 13, 21, (255, 32, 32))
-    c.set(11, 19, WHITE)
-    c.line(9, 15, 20, 15, deep)
-    c.line(8, 16, 10, 16, deep)
-    c.line(9, 23, 20, 23, dark)
-    # A jagged mouth and the hollow where the core glows.
-    for x in range(12, 24, 2):
-        c.set(x, 47, deep)
-        c.set(x + 1, 48, deep)
-    c.rect(7, 37, 13, 45, dark)
+    # The eye, glaring left at the player, the grinning mouth and the socket of the core.
+    face = {"k": deep, "w": (248, 236, 196), "r": (224, 16, 16), "R": WHITE, "d": dark}
+    c.blit(grid(BOSS_EYE, face), 7, 14)
+    c.blit(grid(BOSS_MOUTH, face), 11, 45)
+    c.blit(grid(BOSS_SOCKET, face), 6, 36)
+    for x in (6, 7, 15, 24, 31, 32):
+        for y in range(63 - (x % 2), 66):
+            c.set(x, y, None)
     # Crown of blossoms.
     petal, edge, heart = (240, 32, 176), (176, 0, 120), (255, 224, 96)
     for cx, cy in ((7, 8), (14, 4), (22, 4), (29, 8), (18, 10), (11, 11), (26, 12), (33, 13),

@@ -53,9 +53,20 @@ STALACTITES = [(372, 8, 46), (448, 5, 30), (486, 7, 42), (682, 7, 36), (764, 6, 
 STALAGMITES = [(414, 7, 62), (716, 6, 70)]
 
 
+def speck(x, y, every):
+    return (x * 7919 + y * 104729 + (x * y) % 13) % every == 0
+
+
 def rocky(c, x, y, rnd):
-    c.set(x, y, ROCK_LIGHT if rnd.random() < 0.12 else ROCK_DARK if rnd.random() < 0.15
-          else ROCK)
+    """Layered rock: wavy dark seams with breaks, and a few lit grains."""
+    del rnd
+    seam = (y + round(2 * math.sin(x / 9.0) + math.sin(x / 3.7))) % 7 == 0
+    if seam and (x // 5) % 6 != 0:
+        c.set(x, y, ROCK_DARK)
+    elif speck(x, y, 23):
+        c.set(x, y, ROCK_LIGHT)
+    else:
+        c.set(x, y, ROCK)
 
 
 def draw_ground(c, x0, x1, rnd, outdoors=False):
