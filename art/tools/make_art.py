@@ -503,7 +503,7 @@ def main():
                burst(BURST_A, (255, 255, 160)), burst(BURST_B, (255, 240, 96))]
     caps = [cap(k) for k in range(4)]
     counts = check_tables(sprites, caps)
-    scenery.check_corridor(bg6, bg7, rects(sprites[11]))
+    scenery.check_corridor(bg6, bg7)
     for n, s in enumerate(sprites):
         write_png(os.path.join(ART, f"sprite{n:02d}.png"), s)
     for k, c in enumerate(caps):

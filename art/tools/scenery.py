@@ -57,9 +57,8 @@ def speck(x, y, every):
     return (x * 7919 + y * 104729 + (x * y) % 13) % every == 0
 
 
-def rocky(c, x, y, rnd):
+def rocky(c, x, y):
     """Layered rock: wavy dark seams with breaks, and a few lit grains."""
-    del rnd
     seam = (y + round(2 * math.sin(x / 9.0) + math.sin(x / 3.7))) % 7 == 0
     if seam and (x // 5) % 6 != 0:
         c.set(x, y, ROCK_DARK)
@@ -75,7 +74,7 @@ def draw_ground(c, x0, x1, rnd, outdoors=False):
         cave = not outdoors and (330 <= x < 540 or x >= 600)
         for y in range(top, H):
             if cave:
-                rocky(c, x, y, rnd)
+                rocky(c, x, y)
             elif y == top:
                 c.set(x, y, GRASS_LIGHT if rnd.random() < 0.4 else GRASS)
             elif y <= top + 2 and 190 <= x < 330:
@@ -86,10 +85,10 @@ def draw_ground(c, x0, x1, rnd, outdoors=False):
             c.set(x, top, ROCK_LIGHT)
 
 
-def draw_rocks(c, rnd):
+def draw_rocks(c):
     for x in range(W):
         for y in range(ceiling_bottom(x)):
-            rocky(c, x, y, rnd)
+            rocky(c, x, y)
         if ceiling_bottom(x):
             c.set(x, ceiling_bottom(x) - 1, ROCK_DARK)
     for cx, half, tip in STALACTITES:
@@ -97,7 +96,7 @@ def draw_rocks(c, rnd):
             t = abs(x - cx) / (half + 0.5)
             bottom = round(tip - (tip - 12) * t ** 1.4)
             for y in range(0, bottom):
-                rocky(c, x, y, rnd)
+                rocky(c, x, y)
             c.set(x, bottom - 1, ROCK_DARK)
         c.line(cx - 1, 14, cx - 1, tip - 4, ROCK_LIGHT)
     for cx, half, tip in STALAGMITES:
@@ -105,7 +104,7 @@ def draw_rocks(c, rnd):
             t = abs(x - cx) / (half + 0.5)
             top = round(tip + (ground_top(cx) - tip) * t ** 1.4)
             for y in range(top, H):
-                rocky(c, x, y, rnd)
+                rocky(c, x, y)
             c.set(x, top, ROCK_LIGHT)
 
 
@@ -190,7 +189,7 @@ def strips():
     rnd = random.Random(2004)
     first = Canvas(W, H)
     draw_ground(first, 53, W, rnd)
-    draw_rocks(first, rnd)
+    draw_rocks(first)
     draw_trees(first, LEFT_TREES + [LONE_TREE], bloom=False)
     draw_petals(first, rnd)
     second = first.copy()
@@ -202,10 +201,10 @@ def strips():
     return first, second, last
 
 
-def check_corridor(first, second, ship_rects):
+def check_corridor(first, second):
     """Proves the level can be flown: from the start the ship's whole window box reaches the
-    boss's firing line, moving 0.5 or 1 px right and at most 1 px up or down per frame."""
-    del ship_rects  # the whole 19 x 10 window box is tested: stricter than the ship itself
+    boss's firing line, moving 0.5 or 1 px right and at most 1 px up or down per frame. The
+    ship's whole 19 x 10 window is tested, which is stricter than its outline."""
     if any(first.opaque(x, y) for x in range(53) for y in range(H)):
         sys.exit("scenery: the start area is not clear")
 
