@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Petalwing needs that are not installed yet.
+#   scripts/install-deps.sh [build] [test] [win32]
+# "build" is always included. Runs apt-get as root (or through sudo).
+set -euo pipefail
+
+build=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
+       libpixman-1-dev libcairo2-dev libpango1.0-dev libgtk-3-dev libxi-dev libxext-dev
+       fonts-ipafont-gothic fonts-ipafont-mincho)
+test=(xvfb xdotool imagemagick x11-utils)
+win32=(g++-mingw-w64-i686 wine wine32:i386)
+
+wanted=("${build[@]}")
+for group in "$@"; do
+  case "$group" in
+    build) ;;
+    test) wanted+=("${test[@]}") ;;
+    win32) wanted+=("${win32[@]}") ;;
+    *) echo "install-deps: unknown group '$group' (build, test, win32)" >&2; exit 2 ;;
+  esac
+done
+
+missing=()
+for pkg in "${wanted[@]}"; do
+  dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || missing+=("$pkg")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+as_root=()
+[ "$(id -u)" -eq 0 ] || as_root=(sudo)
+echo "Installing: ${missing[*]}"
+if printf '%s\n' "${missing[@]}" | grep -q ':i386$'; then
+  dpkg --print-foreign-architectures | grep -qx i386 || "${as_root[@]}" dpkg --add-architecture i386
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${as_root[@]}" apt-get update -qq
+"${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test.
+#   scripts/test.sh              the normal build
+#   scripts/test.sh --sanitize   the same tests under AddressSanitizer + UBSan
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+preset=default
+[ "${1:-}" = "--sanitize" ] && preset=asan
+
+scripts/install-deps.sh build test
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset"
+ctest --preset "$preset" -j2

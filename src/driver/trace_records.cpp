@@ -1,0 +1,81 @@
+#include "driver/trace_records.hpp"
+
+#include "driver/game_state.hpp"
+#include "platform/json.hpp"
+
+namespace pw {
+namespace {
+
+void player_fields(Game& g, json::Fields& f) {
+    const auto& p = g.tPlayer;
+    f.num("nX", p.nX)
+        .num("nY", p.nY)
+        .num("nLife", p.nLife)
+        .num("nDeadCount", p.nDeadCount)
+        .num("bHit", p.bHit);
+}
+
+}  // namespace
+
+void TraceSetup(Game& g) {
+    if (!g.desktop.tracing()) return;
+    json::Fields f;
+    player_fields(g, f);
+    f.num("nMaxX", g.tPlayer.nMaxX)
+        .num("nMinY", g.tPlayer.nMinY)
+        .num("nMaxY", g.tPlayer.nMaxY)
+        .num("nStep", g.tPlayer.nStep)
+        .num("nCmdStartX", g.nCmdStartX)
+        .num("colSnow", g.colSnow ? g.colSnow->size() : 0);
+    g.desktop.trace("setup", f.text());
+}
+
+void TracePhase(Game& g, std::string_view phase) {
+    if (!g.desktop.tracing()) return;
+    json::Fields f;
+    f.str("phase", phase);
+    g.desktop.trace("phase", f.text());
+}
+
+void TraceFrame(Game& g) {
+    if (!g.desktop.tracing()) return;
+    json::Fields f;
+    f.num("n", g.nFrame);
+    player_fields(g, f);
+    f.num("bPause", g.bPause)
+        .num("bInvincible", g.bInvincible)
+        .num("bBossFight", g.bBossFight)
+        .num("bBossDown", g.bBossDown)
+        .num("nEnemyMax", static_cast<int>(g.nEnemyMax));
+    std::string enemies = "[";
+    for (const auto& e : g.tEnemy) {
+        if (enemies.size() > 1) enemies += ',';
+        json::Fields ef;
+        ef.num("nType", static_cast<int>(e.nType))
+            .num("nX", e.nX)
+            .num("nY", e.nY)
+            .num("nMove", e.nMove);
+        enemies += '{' + ef.text() + '}';
+    }
+    enemies += ']';
+    f.raw("enemies", enemies);
+    json::Fields shot;
+    shot.num("bState", static_cast<int>(g.tShot[0].bState))
+        .num("nX", g.tShot[0].nX)
+        .num("nY", g.tShot[0].nY);
+    f.raw("shot", '{' + shot.text() + '}');
+    std::string eshots = "[";
+    for (const auto& s : g.tEShot) {
+        if (eshots.size() > 1) eshots += ',';
+        json::Fields sf;
+        sf.num("bState", static_cast<int>(s.bState)).num("nX", s.nX).num("nY", s.nY);
+        eshots += '{' + sf.text() + '}';
+    }
+    eshots += ']';
+    f.raw("eshots", eshots);
+    f.num("nPower", g.frmBoss.loaded() ? g.frmBoss->nPower : 0);
+    f.raw("windows", g.ws.trace_windows());
+    g.desktop.trace("frame", f.text());
+}
+
+}  // namespace pw

@@ -1,0 +1,89 @@
+// Small helpers for writing JSON text: the trace is JSON Lines.
+#pragma once
+
+#include <charconv>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace pw::json {
+
+inline void append_string(std::string& out, std::string_view s) {
+    out += '"';
+    for (unsigned char c : s) {
+        switch (c) {
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            default:
+                if (c < 0x20) {
+                    constexpr char hex[] = "0123456789abcdef";
+                    out += "\\u00";
+                    out += hex[c >> 4];
+                    out += hex[c & 15];
+                } else {
+                    out += static_cast<char>(c);
+                }
+        }
+    }
+    out += '"';
+}
+
+inline std::string quote(std::string_view s) {
+    std::string out;
+    append_string(out, s);
+    return out;
+}
+
+// Shortest text that reads back as the same value.
+template <class T>
+void append_number(std::string& out, T v) {
+    char buf[32];
+    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v);
+    out.append(buf, ec == std::errc() ? end : buf);
+}
+
+// Builds the inside of one JSON object: `"a":1,"b":"x"`.
+class Fields {
+  public:
+    Fields& raw(std::string_view key, std::string_view json_value) {
+        sep(key);
+        text_ += json_value;
+        return *this;
+    }
+    Fields& str(std::string_view key, std::string_view value) {
+        sep(key);
+        append_string(text_, value);
+        return *this;
+    }
+    template <class T>
+    Fields& num(std::string_view key, T value) {
+        sep(key);
+        append_number(text_, value);
+        return *this;
+    }
+    Fields& boolean(std::string_view key, bool value) { return raw(key, value ? "true" : "false"); }
+    const std::string& text() const { return text_; }
+
+  private:
+    void sep(std::string_view key) {
+        if (!text_.empty()) text_ += ',';
+        append_string(text_, key);
+        text_ += ':';
+    }
+    std::string text_;
+};
+
+}  // namespace pw::json

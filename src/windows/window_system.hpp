@@ -1,0 +1,66 @@
+// The window runtime the game is written against: windows designed in advance, created on
+// first use, positioned in twips, with their controls, timers and menus, on top of one
+// platform desktop.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/platform.hpp"
+
+namespace pw::win {
+
+class Form;
+class Menu;
+
+using platform::Colour;
+constexpr Colour RGB(int r, int g, int b) {
+    return Colour{static_cast<std::uint8_t>(r), static_cast<std::uint8_t>(g),
+                  static_cast<std::uint8_t>(b)};
+}
+
+// Twips to whole screen pixels: floor, so that a window moving half a pixel per frame steps
+// evenly one pixel every second frame.
+int twips_to_screen_px(double twips, int twips_per_pixel);
+
+class WindowSystem {
+  public:
+    explicit WindowSystem(platform::Desktop& desktop) : desktop_(desktop) {}
+    WindowSystem(const WindowSystem&) = delete;
+    WindowSystem& operator=(const WindowSystem&) = delete;
+
+    platform::Desktop& desktop() { return desktop_; }
+
+    // The Screen object, in twips; read afresh at each use.
+    int TwipsPerPixelX() { return desktop_.screen().twips_per_pixel_x; }
+    int TwipsPerPixelY() { return desktop_.screen().twips_per_pixel_y; }
+    float ScreenWidth();
+    float ScreenHeight();
+
+    // Lets pending window events through once.
+    void DoEvents() { desktop_.pump(); }
+
+    // Opens a menu as a popup at the mouse position and runs the chosen item's command.
+    void PopupMenu(Menu& menu);
+
+    // Every loaded window, in the order they were loaded.
+    const std::vector<Form*>& forms() const { return forms_; }
+    // The "windows" list of a trace record: name, visibility, pixel geometry, shape, colour,
+    // picture of every loaded window.
+    std::string trace_windows() const;
+
+    void trace(std::string_view ev, std::string_view fields) {
+        if (desktop_.tracing()) desktop_.trace(ev, fields);
+    }
+
+  private:
+    friend class Form;
+    void add(Form* form) { forms_.push_back(form); }
+    void remove(Form* form);
+
+    platform::Desktop& desktop_;
+    std::vector<Form*> forms_;
+};
+
+}  // namespace pw::win
