@@ -1,0 +1,74 @@
+#include "support/run_game.hpp"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace pw::test {
+
+std::vector<Json> GameRun::events(std::string_view ev) const {
+    std::vector<Json> out;
+    for (const auto& j : trace)
+        if (j["ev"].str() == ev) out.push_back(j);
+    return out;
+}
+
+const Json* GameRun::first(std::string_view ev) const {
+    for (const auto& j : trace)
+        if (j["ev"].str() == ev) return &j;
+    return nullptr;
+}
+
+std::string temp_path(const std::string& name) {
+    static const std::filesystem::path dir = [] {
+        auto d = std::filesystem::temp_directory_path() /
+                 ("petalwing-tests-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(d);
+        return d;
+    }();
+    static int counter = 0;
+    return (dir / (std::to_string(++counter) + "-" + name)).string();
+}
+
+namespace {
+std::string quote(const std::string& s) {
+    std::string out = "'";
+    for (char c : s) {
+        if (c == '\'')
+            out += "'\\''";
+        else
+            out += c;
+    }
+    return out + "'";
+}
+}  // namespace
+
+GameRun run_game(const std::vector<std::string>& args, const std::string& script) {
+    GameRun run;
+    const std::string trace = temp_path("trace.jsonl");
+    const std::string err = temp_path("stderr.txt");
+    std::string cmd = quote(PETALWING_EXE) + " --headless --trace " + quote(trace);
+    if (!script.empty()) {
+        const std::string path = temp_path("script.txt");
+        std::ofstream(path) << script;
+        cmd += " --script " + quote(path);
+    }
+    for (const auto& a : args)
+        cmd += " " + quote(a);
+    cmd += " 2>" + quote(err);
+    const int status = std::system(cmd.c_str());
+    run.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::ifstream in(trace);
+    for (std::string line; std::getline(in, line);)
+        if (!line.empty()) run.trace.push_back(Json::parse(line));
+    std::ostringstream e;
+    e << std::ifstream(err).rdbuf();
+    run.stderr_text = e.str();
+    return run;
+}
+
+}  // namespace pw::test
