@@ -7,9 +7,13 @@
 #include <stdexcept>
 
 #include "app/options.hpp"
+#include "app/sprite_sheet.hpp"
 #include "driver/game_state.hpp"
 #include "driver/mod_Define.hpp"
 #include "platform/headless/headless_desktop.hpp"
+#ifdef PETALWING_GTK
+#include "platform/gtk/gtk_desktop.hpp"
+#endif
 
 namespace {
 
@@ -24,8 +28,17 @@ std::string read_file(const std::string& path) {
 std::unique_ptr<pw::platform::Desktop> make_desktop(pw::app::Options& o) {
     if (!o.script_path.empty())
         o.desktop.script = pw::headless::parse_script(read_file(o.script_path));
+#ifdef PETALWING_GTK
+    if (!o.headless) {
+        if (pw::gtk::wayland_session())
+            std::cerr << "petalwing: on Wayland, keys reach the game only while its lamp window "
+                         "(lower left) has the focus\n";
+        return std::make_unique<pw::gtk::GtkDesktop>();
+    }
+#else
     if (!o.headless)
         throw std::runtime_error("this build has no real-desktop backend yet; run with --headless");
+#endif
     if (!o.desktop.until) o.desktop.until = pw::app::kDefaultUntilMs;
     return std::make_unique<pw::headless::HeadlessDesktop>(std::move(o.desktop));
 }
@@ -45,7 +58,19 @@ int main(int argc, char** argv) {
             std::cout << "petalwing " << PETALWING_VERSION << "\n";
             return 0;
         }
+        if (!options.sprite_sheet.empty()) {
+            std::string error;
+            if (pw::app::write_sprite_sheet(options.sprite_sheet, &error)) return 0;
+            std::cerr << "petalwing: cannot write " << options.sprite_sheet << ": " << error
+                      << "\n";
+            return 1;
+        }
         desktop = make_desktop(options);
+#ifdef PETALWING_GTK
+    } catch (const pw::gtk::NoDisplay& e) {
+        std::cerr << "petalwing: " << e.what() << "\n";
+        return 1;
+#endif
     } catch (const std::exception& e) {
         std::cerr << "petalwing: " << e.what() << "\n";
         return 2;

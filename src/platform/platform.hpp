@@ -53,31 +53,37 @@ struct Font {
 };
 
 // What a window shows over its background colour and picture, in window-local pixels, drawn
-// in list order and clipped by the window's shape.
+// in list order and clipped by the window's shape. Items compare equal when they draw alike,
+// so a backend can skip repainting a window whose contents did not change.
 struct LabelItem {
     Rect box;
     std::optional<Colour> back;  // nullopt: transparent
     std::string text;
     Font font;
     Colour fore;
+    friend bool operator==(const LabelItem&, const LabelItem&) = default;
 };
 struct LineItem {
     int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
     Colour colour;
+    friend bool operator==(const LineItem&, const LineItem&) = default;
 };
 struct TextItem {
     int x = 0, y = 0;  // top-left of the text
     std::string text;
     Font font;
     Colour fore;
+    friend bool operator==(const TextItem&, const TextItem&) = default;
 };
 struct FillItem {  // a shaped child area filled with one colour
     Region shape;
     Colour colour;
+    friend bool operator==(const FillItem&, const FillItem&) = default;
 };
 struct ImageItem {
     int x = 0, y = 0;
     Picture picture;
+    friend bool operator==(const ImageItem&, const ImageItem&) = default;
 };
 using DrawItem = std::variant<LabelItem, LineItem, TextItem, FillItem, ImageItem>;
 

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <memory>
 
+#include "platform/font_map.hpp"
+
 namespace pw::headless {
 namespace {
 
@@ -25,20 +27,12 @@ void unref_layout(PangoLayout* l) {
 }
 using Layout = std::unique_ptr<PangoLayout, Deleter<PangoLayout, unref_layout>>;
 
-// The game names Windows fonts; these are their metric-compatible stand-ins.
-std::string family_for(const std::string& family) {
-    if (family.find("ゴシック") != std::string::npos) return "IPAPGothic";
-    if (family.find("明朝") != std::string::npos) return "IPAPMincho";
-    if (family == "Times New Roman") return "Liberation Serif,IPAPMincho,serif";
-    return family.empty() ? "IPAPGothic" : family;
-}
-
 Layout make_layout(cairo_t* cr, const platform::Font& font, std::string_view text, int dpi) {
     Layout layout(pango_cairo_create_layout(cr));
     pango_cairo_context_set_resolution(pango_layout_get_context(layout.get()), dpi);
     pango_layout_context_changed(layout.get());
     FontDesc desc(pango_font_description_new());
-    pango_font_description_set_family(desc.get(), family_for(font.family).c_str());
+    pango_font_description_set_family(desc.get(), platform::pango_family_for(font.family).c_str());
     pango_font_description_set_size(desc.get(), static_cast<int>(font.points * PANGO_SCALE + 0.5));
     pango_font_description_set_weight(desc.get(),
                                       font.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);

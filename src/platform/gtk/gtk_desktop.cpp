@@ -1,0 +1,439 @@
+#include "platform/gtk/gtk_desktop.hpp"
+
+#include <X11/extensions/shape.h>
+#include <gdk/gdkx.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <string>
+
+#include "platform/gtk/modal_widgets.hpp"
+
+namespace pw::gtk {
+
+using platform::WindowHandle;
+
+namespace {
+
+// X11 coordinates are 16-bit; the game may park windows far off the screen.
+constexpr int kMaxCoordinate = 30000;
+// The metrics are read from the X server at most this often (the work area rarely changes).
+constexpr gint64 kMetricsLifetimeUs = 1'000'000;
+// A pump lets everything pending through, but a pathological source that is always ready
+// must not keep it from returning.
+constexpr int kMaxIterationsPerPump = 100;
+constexpr int kCaptionHeight = 19;
+
+template <class F>
+struct OnExit {
+    F f;
+    ~OnExit() { f(); }
+};
+template <class F>
+OnExit(F) -> OnExit<F>;
+
+GdkDisplay* open_display() {
+    gdk_set_allowed_backends("x11");  // shapes, raw keys and override-redirect are X11's
+    if (!gtk_init_check(nullptr, nullptr)) {
+        const char* name = std::getenv("DISPLAY");
+        if (!name || !*name)
+            throw NoDisplay("no X display to play on (DISPLAY is not set); use --headless");
+        throw NoDisplay(std::string("cannot open the X display ") + name + "; use --headless");
+    }
+    return gdk_display_get_default();
+}
+
+bool display_has_shape(GdkDisplay* display) {
+    int event = 0, error = 0;
+    return XShapeQueryExtension(gdk_x11_display_get_xdisplay(display), &event, &error);
+}
+
+int mouse_button_code(guint button) {
+    switch (button) {
+        case 1:
+            return platform::kLeftButton;
+        case 2:
+            return platform::kMiddleButton;
+        case 3:
+            return platform::kRightButton;
+        default:
+            return 0;
+    }
+}
+
+}  // namespace
+
+bool wayland_session() {
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    const char* session = std::getenv("XDG_SESSION_TYPE");
+    return (wayland && *wayland) || (session && std::string(session) == "wayland");
+}
+
+struct GtkDesktop::Window {
+    GtkDesktop* desktop = nullptr;
+    WindowHandle handle = 0;
+    platform::WindowRole role{};
+    platform::WindowEvents events;
+    WidgetPtr widget;
+    int left = 0, top = 0, width = 0, height = 0;
+    bool visible = false;
+    bool mapped = false;       // shown to GTK
+    bool viewable = false;     // the X server has mapped it
+    bool wants_focus = false;  // focus() came before the window was viewable
+    std::optional<Region> shape;
+    platform::Colour back{};
+    platform::Picture picture;
+    std::vector<platform::DrawItem> items;
+};
+
+GtkDesktop::GtkDesktop()
+    : display_(open_display()),
+      has_shape_(display_has_shape(display_)),
+      keys_(gdk_display_get_name(display_)) {}
+
+GtkDesktop::~GtkDesktop() {
+    for (auto& [id, timer] : timers_)
+        g_source_remove(timer.source);
+    windows_.clear();
+    gdk_display_flush(display_);
+}
+
+std::uint32_t GtkDesktop::time_ms() {
+    return static_cast<std::uint32_t>(g_get_monotonic_time() / 1000);
+}
+
+void GtkDesktop::sleep_ms(std::uint32_t ms) {
+    gdk_display_flush(display_);  // what the frame changed shows while we sleep
+    g_usleep(static_cast<gulong>(ms) * 1000);
+    keys_.invalidate();
+}
+
+std::uint16_t GtkDesktop::key_state(platform::Key key) {
+    return keys_.state(key);
+}
+
+const GtkDesktop::Metrics& GtkDesktop::metrics() {
+    const gint64 now = g_get_monotonic_time();
+    if (metrics_ && now - metrics_->read_at < kMetricsLifetimeUs) return *metrics_;
+    GdkMonitor* monitor = gdk_display_get_primary_monitor(display_);
+    if (!monitor) monitor = gdk_display_get_monitor(display_, 0);
+    GdkRectangle geometry{0, 0, 1024, 768}, work = geometry;
+    if (monitor) {
+        gdk_monitor_get_geometry(monitor, &geometry);
+        gdk_monitor_get_workarea(monitor, &work);
+    }
+    // The desktop's font resolution is what Windows calls the logical dpi.
+    double dpi = gdk_screen_get_resolution(gdk_display_get_default_screen(display_));
+    if (dpi <= 0) dpi = 96;
+    Metrics m;
+    m.read_at = now;
+    m.dpi = dpi;
+    m.origin_x = geometry.x;
+    m.origin_y = geometry.y;
+    m.screen.width_px = geometry.width;
+    m.screen.height_px = geometry.height;
+    m.screen.twips_per_pixel_x = m.screen.twips_per_pixel_y =
+        std::max(1, static_cast<int>(std::lround(1440.0 / dpi)));
+    m.screen.cy_caption = kCaptionHeight;
+    // Full-screen client height plus one caption is the bottom of the work area.
+    m.screen.cy_fullscreen = work.y + work.height - geometry.y - kCaptionHeight;
+    metrics_ = m;
+    painter_.set_dpi(dpi);
+    return *metrics_;
+}
+
+platform::ScreenMetrics GtkDesktop::screen() {
+    return metrics().screen;
+}
+
+GtkDesktop::Window* GtkDesktop::find(WindowHandle w) {
+    auto it = windows_.find(w);
+    return it == windows_.end() ? nullptr : it->second.get();
+}
+
+WindowHandle GtkDesktop::create_window(std::string_view name, platform::WindowRole role,
+                                       platform::WindowEvents events) {
+    const bool lamp = role == platform::WindowRole::Lamp;
+    auto win = std::make_unique<Window>();
+    win->desktop = this;
+    win->handle = next_handle_++;
+    win->role = role;
+    win->events = std::move(events);
+    win->widget.reset(gtk_window_new(lamp ? GTK_WINDOW_TOPLEVEL : GTK_WINDOW_POPUP));
+    GtkWidget* widget = win->widget.get();
+    GtkWindow* window = GTK_WINDOW(widget);
+    gtk_window_set_title(window, std::string(name).c_str());
+    gtk_window_set_decorated(window, FALSE);
+    gtk_window_set_resizable(window, FALSE);
+    gtk_window_set_skip_taskbar_hint(window, TRUE);
+    gtk_window_set_skip_pager_hint(window, TRUE);
+    gtk_window_set_accept_focus(window, lamp);
+    gtk_window_set_focus_on_map(window, FALSE);  // the game asks for the focus itself
+    if (lamp) gtk_window_set_keep_above(window, TRUE);
+    gtk_widget_set_app_paintable(widget, TRUE);
+    gtk_widget_add_events(widget,
+                          GDK_BUTTON_PRESS_MASK | GDK_FOCUS_CHANGE_MASK | GDK_STRUCTURE_MASK);
+    g_signal_connect(widget, "draw", G_CALLBACK(on_draw), win.get());
+    g_signal_connect(widget, "button-press-event", G_CALLBACK(on_button_press), win.get());
+    g_signal_connect(widget, "focus-in-event", G_CALLBACK(on_focus_in), win.get());
+    g_signal_connect(widget, "map-event", G_CALLBACK(on_map), win.get());
+    // The window manager's close does not unload a game window.
+    g_signal_connect(widget, "delete-event", G_CALLBACK(gtk_true), nullptr);
+    gtk_window_resize(window, 1, 1);
+    gtk_widget_realize(widget);  // so a shape can be set before the window is first shown
+    const WindowHandle h = win->handle;
+    windows_.emplace(h, std::move(win));
+    return h;
+}
+
+void GtkDesktop::destroy_window(WindowHandle w) {
+    auto it = windows_.find(w);
+    if (it == windows_.end()) return;
+    g_signal_handlers_disconnect_by_data(it->second->widget.get(), it->second.get());
+    windows_.erase(it);  // destroys the X window with its shape and contents
+}
+
+void GtkDesktop::set_geometry(WindowHandle w, int left, int top, int width, int height) {
+    Window* win = find(w);
+    if (!win) return;
+    left = std::clamp(left, -kMaxCoordinate, kMaxCoordinate);
+    top = std::clamp(top, -kMaxCoordinate, kMaxCoordinate);
+    width = std::clamp(width, 0, kMaxCoordinate);
+    height = std::clamp(height, 0, kMaxCoordinate);
+    GtkWindow* window = GTK_WINDOW(win->widget.get());
+    if (left != win->left || top != win->top) {
+        const Metrics& m = metrics();
+        gtk_window_move(window, left + m.origin_x, top + m.origin_y);
+        win->left = left;
+        win->top = top;
+    }
+    if (width != win->width || height != win->height) {
+        // X has no empty windows: a window of no size is simply not shown. The request pins
+        // the size (a GtkWindow would otherwise keep its default one).
+        const int w_px = std::max(width, 1), h_px = std::max(height, 1);
+        gtk_widget_set_size_request(win->widget.get(), w_px, h_px);
+        gtk_window_resize(window, w_px, h_px);
+        win->width = width;
+        win->height = height;
+        update_mapping(*win);
+    }
+}
+
+void GtkDesktop::update_mapping(Window& win) {
+    const bool show = win.visible && win.width > 0 && win.height > 0;
+    if (show == win.mapped) return;
+    win.mapped = show;
+    if (show) {
+        gtk_widget_show(win.widget.get());
+    } else {
+        gtk_widget_hide(win.widget.get());
+        win.viewable = false;
+    }
+}
+
+void GtkDesktop::set_visible(WindowHandle w, bool visible) {
+    Window* win = find(w);
+    if (!win || win->visible == visible) return;
+    win->visible = visible;
+    update_mapping(*win);
+    if (visible && win->mapped) gdk_window_raise(gtk_widget_get_window(win->widget.get()));
+}
+
+bool GtkDesktop::set_shape(WindowHandle w, std::optional<Region> shape) {
+    Window* win = find(w);
+    if (!win || !has_shape_) return false;
+    if (shape == win->shape) return true;
+    if (shape) {
+        std::vector<cairo_rectangle_int_t> rects;
+        for (const Rect& r : shape->rects())
+            rects.push_back({r.left, r.top, r.right - r.left, r.bottom - r.top});
+        RegionPtr region(
+            cairo_region_create_rectangles(rects.data(), static_cast<int>(rects.size())));
+        gtk_widget_shape_combine_region(win->widget.get(), region.get());
+    } else {
+        gtk_widget_shape_combine_region(win->widget.get(), nullptr);
+    }
+    win->shape = std::move(shape);
+    return true;
+}
+
+void GtkDesktop::set_background(WindowHandle w, platform::Colour colour) {
+    Window* win = find(w);
+    if (!win || win->back == colour) return;
+    win->back = colour;
+    gtk_widget_queue_draw(win->widget.get());
+}
+
+void GtkDesktop::set_picture(WindowHandle w, platform::Picture picture) {
+    Window* win = find(w);
+    if (!win || win->picture == picture) return;
+    win->picture = std::move(picture);
+    gtk_widget_queue_draw(win->widget.get());
+}
+
+void GtkDesktop::set_items(WindowHandle w, std::vector<platform::DrawItem> items) {
+    Window* win = find(w);
+    if (!win || win->items == items) return;
+    win->items = std::move(items);
+    gtk_widget_queue_draw(win->widget.get());
+}
+
+void GtkDesktop::focus(WindowHandle w) {
+    Window* win = find(w);
+    if (!win || win->role != platform::WindowRole::Lamp) return;  // sprites never take it
+    if (win->viewable)
+        take_focus(*win);
+    else
+        win->wants_focus = true;
+}
+
+void GtkDesktop::take_focus(Window& win) {
+    win.wants_focus = false;
+    GdkWindow* native = gtk_widget_get_window(win.widget.get());
+    gdk_window_focus(native, gdk_x11_get_server_time(native));
+}
+
+int GtkDesktop::text_width(const platform::Font& font, std::string_view text) {
+    metrics();  // keeps the painter's resolution current
+    return painter_.text_width(font, text);
+}
+
+gboolean GtkDesktop::on_draw(GtkWidget*, cairo_t* cr, gpointer data) {
+    auto* win = static_cast<Window*>(data);
+    win->desktop->painter_.paint_window(cr, win->back, win->picture, win->items);
+    return TRUE;
+}
+
+gboolean GtkDesktop::on_button_press(GtkWidget*, GdkEventButton* event, gpointer data) {
+    auto* win = static_cast<Window*>(data);
+    const int button = mouse_button_code(event->button);
+    if (event->type != GDK_BUTTON_PRESS || button == 0) return TRUE;
+    win->desktop->inputs_.push_back(
+        Input{win->handle, false, button, static_cast<int>(std::floor(event->x)),
+              static_cast<int>(std::floor(event->y)),
+              EventPtr(gdk_event_copy(reinterpret_cast<GdkEvent*>(event)))});
+    return TRUE;
+}
+
+gboolean GtkDesktop::on_focus_in(GtkWidget*, GdkEventFocus*, gpointer data) {
+    auto* win = static_cast<Window*>(data);
+    win->desktop->inputs_.push_back(Input{win->handle, true, 0, 0, 0, nullptr});
+    return FALSE;
+}
+
+gboolean GtkDesktop::on_map(GtkWidget*, GdkEvent*, gpointer data) {
+    auto* win = static_cast<Window*>(data);
+    win->viewable = true;
+    if (win->wants_focus) win->desktop->take_focus(*win);
+    return FALSE;
+}
+
+gboolean GtkDesktop::on_timeout(gpointer data) {
+    static_cast<Timer*>(data)->due = true;
+    return G_SOURCE_CONTINUE;
+}
+
+platform::TimerId GtkDesktop::add_timer(std::uint32_t interval_ms, std::function<void()> handler) {
+    const platform::TimerId id = next_timer_++;
+    Timer& timer = timers_[id];
+    timer.handler = std::move(handler);
+    timer.source = g_timeout_add(std::max<std::uint32_t>(interval_ms, 1), on_timeout, &timer);
+    return id;
+}
+
+void GtkDesktop::remove_timer(platform::TimerId id) {
+    auto it = timers_.find(id);
+    if (it == timers_.end()) return;
+    g_source_remove(it->second.source);
+    timers_.erase(it);
+}
+
+void GtkDesktop::iterate_pending() {
+    for (int i = 0; i < kMaxIterationsPerPump && g_main_context_iteration(nullptr, FALSE); ++i) {
+    }
+}
+
+void GtkDesktop::deliver_input() {
+    std::deque<Input> inputs;
+    inputs.swap(inputs_);
+    for (Input& input : inputs) {
+        Window* win = find(input.window);
+        if (!win) continue;  // unloaded by an earlier handler
+        if (input.focus) {
+            if (auto handler = win->events.got_focus) handler();
+            continue;
+        }
+        auto handler = win->events.mouse_down;  // the handler may unload its window
+        if (!handler) continue;
+        current_click_ = input.event.get();
+        OnExit done{[this] { current_click_ = nullptr; }};
+        handler(input.button, input.x, input.y);
+    }
+}
+
+void GtkDesktop::run_due_timers() {
+    std::vector<platform::TimerId> due;
+    for (const auto& [id, t] : timers_)
+        if (t.due && !t.running) due.push_back(id);
+    for (platform::TimerId id : due) {
+        auto it = timers_.find(id);
+        if (it == timers_.end() || !it->second.due || it->second.running) continue;
+        // Ticks that came while nobody pumped coalesce into this one.
+        it->second.due = false;
+        it->second.running = true;
+        auto handler = it->second.handler;  // the handler may remove its own timer
+        OnExit done{[this, id] {
+            if (auto t = timers_.find(id); t != timers_.end()) t->second.running = false;
+        }};
+        handler();
+    }
+}
+
+void GtkDesktop::pump() {
+    keys_.invalidate();
+    iterate_pending();
+    deliver_input();
+    run_due_timers();
+    gdk_display_flush(display_);
+}
+
+void GtkDesktop::modal_loop(const bool& open) {
+    while (open) {
+        g_main_context_iteration(nullptr, TRUE);
+        keys_.invalidate();
+        run_due_timers();
+    }
+}
+
+GtkWindow* GtkDesktop::lamp_window() {
+    for (const auto& [h, win] : windows_)
+        if (win->role == platform::WindowRole::Lamp && win->mapped)
+            return GTK_WINDOW(win->widget.get());
+    return nullptr;
+}
+
+std::optional<int> GtkDesktop::popup_menu(const std::vector<platform::MenuItem>& items) {
+    MenuChoice choice;
+    WidgetPtr menu = build_menu(items, choice);
+    popup_at_pointer(GTK_MENU(menu.get()), current_click_);
+    modal_loop(choice.open);
+    return choice.chosen;
+}
+
+int GtkDesktop::run_dialog(const platform::DialogSpec& dialog) {
+    metrics();
+    DialogState state{dialog, painter_};
+    WidgetPtr window = build_dialog(state, lamp_window());
+    gtk_widget_show_all(window.get());
+    modal_loop(state.open);
+    return state.button;
+}
+
+void GtkDesktop::message_box(std::string_view text, std::string_view caption) {
+    WidgetPtr box = build_message_box(text, caption, lamp_window());
+    // Nothing of the game runs while it is open: its own loop only marks timers due.
+    gtk_dialog_run(GTK_DIALOG(box.get()));
+}
+
+}  // namespace pw::gtk

@@ -1,0 +1,118 @@
+// The Linux desktop: every game window is a real X11 window made with GTK 3, cut to its
+// silhouette with the X Shape extension. Sprites are override-redirect popups that never take
+// the focus; the lamp window is a small managed, undecorated, keep-above window that does.
+// Window events, timers included, reach the game only inside pump() (and inside the menu's and
+// dialog's own loops), never from inside GTK's callbacks, so a game handler may unload windows,
+// open menus or end the program without unwinding through C code.
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <stdexcept>
+
+#include "platform/gtk/gobject_ptr.hpp"
+#include "platform/gtk/key_watcher.hpp"
+#include "platform/gtk/painter.hpp"
+#include "platform/platform.hpp"
+
+namespace pw::gtk {
+
+// There is no X display to play on.
+struct NoDisplay : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// True on a Wayland session, where the game runs through XWayland and sees keys only while
+// one of its own windows has the focus.
+bool wayland_session();
+
+class GtkDesktop final : public platform::Desktop {
+  public:
+    // Opens the X display, through XWayland on a Wayland session; throws NoDisplay.
+    GtkDesktop();
+    ~GtkDesktop() override;
+    GtkDesktop(const GtkDesktop&) = delete;
+    GtkDesktop& operator=(const GtkDesktop&) = delete;
+
+    std::uint32_t time_ms() override;
+    void sleep_ms(std::uint32_t ms) override;
+    std::uint16_t key_state(platform::Key key) override;
+    platform::ScreenMetrics screen() override;
+
+    platform::WindowHandle create_window(std::string_view name, platform::WindowRole role,
+                                         platform::WindowEvents events) override;
+    void destroy_window(platform::WindowHandle w) override;
+    void set_geometry(platform::WindowHandle w, int left, int top, int width, int height) override;
+    void set_visible(platform::WindowHandle w, bool visible) override;
+    bool set_shape(platform::WindowHandle w, std::optional<Region> shape) override;
+    void set_background(platform::WindowHandle w, platform::Colour colour) override;
+    void set_picture(platform::WindowHandle w, platform::Picture picture) override;
+    void set_items(platform::WindowHandle w, std::vector<platform::DrawItem> items) override;
+    void focus(platform::WindowHandle w) override;
+    int text_width(const platform::Font& font, std::string_view text) override;
+
+    platform::TimerId add_timer(std::uint32_t interval_ms, std::function<void()> handler) override;
+    void remove_timer(platform::TimerId id) override;
+    void pump() override;
+
+    std::optional<int> popup_menu(const std::vector<platform::MenuItem>& items) override;
+    int run_dialog(const platform::DialogSpec& dialog) override;
+    void message_box(std::string_view text, std::string_view caption) override;
+
+  private:
+    struct Window;
+    struct Timer {
+        guint source = 0;
+        std::function<void()> handler;
+        bool due = false;      // a tick came since the handler last ran
+        bool running = false;  // the handler is on the stack
+    };
+    // A mouse-down or focus change waiting for the next pump.
+    struct Input {
+        platform::WindowHandle window = 0;
+        bool focus = false;
+        int button = 0, x = 0, y = 0;
+        EventPtr event;  // the native click, for a popup menu it may open
+    };
+    struct Metrics {
+        platform::ScreenMetrics screen;
+        int origin_x = 0, origin_y = 0;  // the primary monitor's top-left on the X screen
+        double dpi = 96;
+        gint64 read_at = 0;  // monotonic microseconds
+    };
+
+    static gboolean on_draw(GtkWidget* widget, cairo_t* cr, gpointer data);
+    static gboolean on_button_press(GtkWidget* widget, GdkEventButton* event, gpointer data);
+    static gboolean on_focus_in(GtkWidget* widget, GdkEventFocus* event, gpointer data);
+    static gboolean on_map(GtkWidget* widget, GdkEvent* event, gpointer data);
+    static gboolean on_timeout(gpointer data);
+
+    Window* find(platform::WindowHandle w);
+    const Metrics& metrics();
+    void update_mapping(Window& win);
+    void take_focus(Window& win);
+    void iterate_pending();
+    void deliver_input();
+    void run_due_timers();
+    // Runs the main loop until `open` turns false, with timers firing as they fall due.
+    void modal_loop(const bool& open);
+    GtkWindow* lamp_window();
+
+    GdkDisplay* display_ = nullptr;
+    bool has_shape_ = false;
+    KeyWatcher keys_;
+    Painter painter_;
+    std::optional<Metrics> metrics_;
+    std::map<platform::WindowHandle, std::unique_ptr<Window>> windows_;
+    platform::WindowHandle next_handle_ = 1;
+    std::map<platform::TimerId, Timer> timers_;
+    platform::TimerId next_timer_ = 1;
+    std::deque<Input> inputs_;
+    const GdkEvent* current_click_ = nullptr;  // while a mouse-down is being delivered
+};
+
+}  // namespace pw::gtk
