@@ -1,0 +1,82 @@
+// Petalwing's entry: options, the choice of desktop, then the game.
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <sstream>
+#include <stdexcept>
+
+#include "app/options.hpp"
+#include "driver/game_state.hpp"
+#include "driver/mod_Define.hpp"
+#include "platform/headless/headless_desktop.hpp"
+#ifdef PETALWING_GTK
+#include "platform/gtk/gtk_desktop.hpp"
+#endif
+
+namespace {
+
+std::string read_file(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read script " + path);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::unique_ptr<pw::platform::Desktop> make_desktop(pw::app::Options& o) {
+    if (!o.script_path.empty())
+        o.desktop.script = pw::headless::parse_script(read_file(o.script_path));
+#ifdef PETALWING_GTK
+    if (!o.headless) {
+        if (pw::gtk::wayland_session())
+            std::cerr << "petalwing: on Wayland, keys reach the game only while its lamp window "
+                         "(lower left) has the focus\n";
+        return std::make_unique<pw::gtk::GtkDesktop>();
+    }
+#else
+    if (!o.headless)
+        throw std::runtime_error("this build has no real-desktop backend yet; run with --headless");
+#endif
+    if (!o.desktop.until) o.desktop.until = pw::app::kDefaultUntilMs;
+    return std::make_unique<pw::headless::HeadlessDesktop>(std::move(o.desktop));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    pw::app::Options options;
+    std::unique_ptr<pw::platform::Desktop> desktop;
+    try {
+        options = pw::app::parse_options({argv + 1, argv + argc});
+        if (options.help) {
+            std::cout << pw::app::usage();
+            return 0;
+        }
+        if (options.version) {
+            std::cout << "petalwing " << PETALWING_VERSION << "\n";
+            return 0;
+        }
+        desktop = make_desktop(options);
+#ifdef PETALWING_GTK
+    } catch (const pw::gtk::NoDisplay& e) {
+        std::cerr << "petalwing: " << e.what() << "\n";
+        return 1;
+#endif
+    } catch (const std::exception& e) {
+        std::cerr << "petalwing: " << e.what() << "\n";
+        return 2;
+    }
+
+    int code = 0;
+    {
+        auto game = std::make_unique<pw::Game>(*desktop);
+        try {
+            pw::Main(*game, options.command_line);
+        } catch (const pw::platform::ProgramEnd& end) {
+            code = end.exit_code;
+        }
+    }
+    desktop->finish(code);
+    return code;
+}
