@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "platform/basic_types.hpp"
@@ -36,7 +37,19 @@ class cRGNSnow {
     void RGNSnowMove();
     void RGNSnowEnd();
 
+    // The particles and the two windows, for looking at the effect from outside.
+    std::span<SNOW_INFO> tSnow() { return tSnow_; }
+    const win::FrmRGNCommon* frmSnow() const { return frmSnow_.get(); }
+    const win::FrmRGNCommon* frmPile() const { return frmPile_.get(); }
+
   private:
+    // Draws a particle's place and sway afresh; its size and speed stay.
+    void Seed(SNOW_INFO& p);
+    // The particle's rectangle or ellipse in window pixels.
+    Region Shape(const SNOW_INFO& p);
+    // Whether the shape overlaps the pile as the pile window shows it.
+    bool SnowTouchPile(const Region& shape, const std::optional<Region>& pile);
+
     Game& g_;
     bool bTumoru_ = false;
     std::unique_ptr<win::FrmRGNCommon> frmSnow_;
