@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "app/options.hpp"
+#include "app/sprite_sheet.hpp"
 #include "driver/game_state.hpp"
 #include "driver/mod_Define.hpp"
 #include "platform/headless/headless_desktop.hpp"
@@ -56,6 +57,13 @@ int main(int argc, char** argv) {
         if (options.version) {
             std::cout << "petalwing " << PETALWING_VERSION << "\n";
             return 0;
+        }
+        if (!options.sprite_sheet.empty()) {
+            std::string error;
+            if (pw::app::write_sprite_sheet(options.sprite_sheet, &error)) return 0;
+            std::cerr << "petalwing: cannot write " << options.sprite_sheet << ": " << error
+                      << "\n";
+            return 1;
         }
         desktop = make_desktop(options);
 #ifdef PETALWING_GTK

@@ -36,6 +36,7 @@ Options:
   --until MS          stop at virtual time MS (default 600000 on the virtual desktop)
   --trace FILE        write a JSON Lines trace of the run
   --shot MS:FILE      save a PNG of the virtual desktop at virtual time MS (repeatable)
+  --sprite-sheet FILE write a PNG of every sprite and balloon cap and exit
   --help              show this help and exit
   --version           show the version and exit
 )";
@@ -58,6 +59,8 @@ Options parse_options(const std::vector<std::string>& args) {
             o.help = true;
         } else if (a == "--version") {
             o.version = true;
+        } else if (a == "--sprite-sheet") {
+            o.sprite_sheet = value();
         } else if (a == "--headless") {
             o.headless = true;
         } else if (a == "--screen") {

@@ -16,6 +16,7 @@ struct Options {
     bool headless = false;
     headless::Options desktop;
     std::string script_path;
+    std::string sprite_sheet;  // write the sprite sheet here and exit
     std::string command_line;
 };
 
