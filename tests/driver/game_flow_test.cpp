@@ -1,4 +1,5 @@
 // The game flow end to end on the virtual desktop, checked through the trace.
+#include <cairo.h>
 #include <gtest/gtest.h>
 
 #include "support/run_game.hpp"
@@ -143,6 +144,42 @@ TEST(Menu, TheVersionDialogFreezesTheGameUntilItIsClosed) {
     for (double t : frame_times(run))
         EXPECT_FALSE(t > opened && t < closed) << t;
     EXPECT_GT(frame_times(run).back(), closed);  // and the game goes on afterwards
+}
+
+}  // namespace
+}  // namespace pw::test
+
+namespace pw::test {
+namespace {
+
+// 0xRRGGBB of one pixel of a PNG the program wrote.
+std::uint32_t png_pixel(const std::string& path, int x, int y) {
+    cairo_surface_t* s = cairo_image_surface_create_from_png(path.c_str());
+    const auto* row = cairo_image_surface_get_data(s) + y * cairo_image_surface_get_stride(s);
+    const std::uint32_t p = reinterpret_cast<const std::uint32_t*>(row)[x] & 0xFFFFFF;
+    cairo_surface_destroy(s);
+    return p;
+}
+
+TEST(LostGame, LampsGoDarkAndANewSetupLightsThemAgain) {
+    // Flying straight into the hill costs all three lives.
+    const std::string one_left = temp_path("one-left.png"), fresh = temp_path("fresh.png");
+    const auto run =
+        run_game({"--until", "9000", "--shot", "4700:" + one_left, "--shot", "8000:" + fresh},
+                 "@0 press Space 100\n@1000 down Right\n@5500 up Right\n");
+    const auto setups = run.events("setup");
+    ASSERT_EQ(setups.size(), 2u);
+    EXPECT_EQ(setups[1]["nLife"].integer(), 3);
+    EXPECT_EQ(setups[1]["colSnow"].integer(), 4);
+    const auto phases = run.events("phase");
+    EXPECT_EQ(phases.back()["phase"].str(), "title");
+    // The lamp window stands in the lower left corner: left lamp, then right lamp.
+    constexpr int kLampY = 738 - 6;
+    EXPECT_EQ(png_pixel(one_left, 5, kLampY), 0x00FF00u);
+    EXPECT_EQ(png_pixel(one_left, 18, kLampY), 0x000000u);
+    EXPECT_EQ(png_pixel(fresh, 5, kLampY), 0x00FF00u);
+    EXPECT_EQ(png_pixel(fresh, 18, kLampY), 0x00FF00u);
+    EXPECT_NE(png_pixel(fresh, 12, kLampY), 0x00FF00u);  // the gap between them
 }
 
 }  // namespace
