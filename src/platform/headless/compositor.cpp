@@ -158,7 +158,8 @@ void draw_taskbar(cairo_t* cr, const Scene& s) {
               s.dpi);
 }
 
-void draw_menu(cairo_t* cr, const MenuView& m, int dpi) {
+void draw_menu(cairo_t* cr, const Scene& s, MenuView m) {
+    const int dpi = s.dpi;
     constexpr int kItemH = 20, kSepH = 8, kPad = 24;
     int w = 0, h = 4;
     for (const auto& item : m.items) {
@@ -166,6 +167,9 @@ void draw_menu(cairo_t* cr, const MenuView& m, int dpi) {
         w = std::max(w, measure_text(kUiFont, item.caption, dpi));
     }
     w += 2 * kPad;
+    // Like a real popup menu, it opens upwards or leftwards where the screen ends.
+    if (m.y + h > s.height) m.y = std::max(0, m.y - h);
+    if (m.x + w > s.width) m.x = std::max(0, m.x - w);
     set_colour(cr, kFace);
     cairo_rectangle(cr, m.x, m.y, w, h);
     cairo_fill(cr);
@@ -244,7 +248,7 @@ bool write_png(const Scene& scene, const std::string& path, std::string* error) 
         draw_window(cr.get(), w, scene.dpi);
     draw_taskbar(cr.get(), scene);
     if (scene.dialog && scene.dialog->spec) draw_dialog(cr.get(), scene, *scene.dialog->spec);
-    if (scene.menu) draw_menu(cr.get(), *scene.menu, scene.dpi);
+    if (scene.menu) draw_menu(cr.get(), scene, *scene.menu);
     const auto status = cairo_surface_write_to_png(surface.get(), path.c_str());
     if (status != CAIRO_STATUS_SUCCESS) {
         if (error) *error = cairo_status_to_string(status);
