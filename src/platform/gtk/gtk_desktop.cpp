@@ -2,6 +2,7 @@
 
 #include <X11/extensions/shape.h>
 #include <gdk/gdkx.h>
+#include <poll.h>
 
 #include <algorithm>
 #include <cmath>
@@ -24,6 +25,10 @@ constexpr gint64 kMetricsLifetimeUs = 1'000'000;
 // must not keep it from returning.
 constexpr int kMaxIterationsPerPump = 100;
 constexpr int kCaptionHeight = 19;
+// The game pumps many times a frame and 1,000 times a second while it waits for a key. A
+// pump goes through GLib's main loop only when something may be waiting there: X events, a
+// due timer, GTK work that a change of ours asked for, or, at this interval, anything else.
+constexpr gint64 kQuietPumpUs = 10'000;
 
 template <class F>
 struct OnExit {
@@ -94,7 +99,7 @@ GtkDesktop::GtkDesktop()
 
 GtkDesktop::~GtkDesktop() {
     for (auto& [id, timer] : timers_)
-        g_source_remove(timer.source);
+        g_source_destroy(timer.source.get());
     windows_.clear();
     gdk_display_flush(display_);
 }
@@ -214,6 +219,7 @@ void GtkDesktop::set_geometry(WindowHandle w, int left, int top, int width, int 
         const int w_px = std::max(width, 1), h_px = std::max(height, 1);
         gtk_widget_set_size_request(win->widget.get(), w_px, h_px);
         gtk_window_resize(window, w_px, h_px);
+        gtk_work_ = true;
         win->width = width;
         win->height = height;
         update_mapping(*win);
@@ -224,6 +230,7 @@ void GtkDesktop::update_mapping(Window& win) {
     const bool show = win.visible && win.width > 0 && win.height > 0;
     if (show == win.mapped) return;
     win.mapped = show;
+    gtk_work_ = true;
     if (show) {
         gtk_widget_show(win.widget.get());
     } else {
@@ -258,25 +265,30 @@ bool GtkDesktop::set_shape(WindowHandle w, std::optional<Region> shape) {
     return true;
 }
 
+void GtkDesktop::repaint(Window& win) {
+    gtk_widget_queue_draw(win.widget.get());
+    gtk_work_ = true;
+}
+
 void GtkDesktop::set_background(WindowHandle w, platform::Colour colour) {
     Window* win = find(w);
     if (!win || win->back == colour) return;
     win->back = colour;
-    gtk_widget_queue_draw(win->widget.get());
+    repaint(*win);
 }
 
 void GtkDesktop::set_picture(WindowHandle w, platform::Picture picture) {
     Window* win = find(w);
     if (!win || win->picture == picture) return;
     win->picture = std::move(picture);
-    gtk_widget_queue_draw(win->widget.get());
+    repaint(*win);
 }
 
 void GtkDesktop::set_items(WindowHandle w, std::vector<platform::DrawItem> items) {
     Window* win = find(w);
     if (!win || win->items == items) return;
     win->items = std::move(items);
-    gtk_widget_queue_draw(win->widget.get());
+    repaint(*win);
 }
 
 void GtkDesktop::focus(WindowHandle w) {
@@ -338,24 +350,41 @@ platform::TimerId GtkDesktop::add_timer(std::uint32_t interval_ms, std::function
     const platform::TimerId id = next_timer_++;
     Timer& timer = timers_[id];
     timer.handler = std::move(handler);
-    timer.source = g_timeout_add(std::max<std::uint32_t>(interval_ms, 1), on_timeout, &timer);
+    timer.source.reset(g_timeout_source_new(std::max<std::uint32_t>(interval_ms, 1)));
+    g_source_set_callback(timer.source.get(), on_timeout, &timer, nullptr);
+    g_source_attach(timer.source.get(), nullptr);
     return id;
 }
 
 void GtkDesktop::remove_timer(platform::TimerId id) {
     auto it = timers_.find(id);
     if (it == timers_.end()) return;
-    g_source_remove(it->second.source);
+    g_source_destroy(it->second.source.get());
     timers_.erase(it);
 }
 
+bool GtkDesktop::main_loop_has_work() {
+    const gint64 now = g_get_monotonic_time();
+    if (gtk_work_ || now - last_iteration_ >= kQuietPumpUs) return true;
+    for (const auto& [id, t] : timers_)
+        if (t.due || g_source_get_ready_time(t.source.get()) <= now) return true;
+    Display* x = gdk_x11_display_get_xdisplay(display_);
+    if (XEventsQueued(x, QueuedAlready) > 0) return true;
+    pollfd connection{ConnectionNumber(x), POLLIN, 0};
+    return poll(&connection, 1, 0) > 0;
+}
+
 void GtkDesktop::iterate_pending() {
+    if (!main_loop_has_work()) return;
+    gtk_work_ = false;
     for (int i = 0; i < kMaxIterationsPerPump && g_main_context_iteration(nullptr, FALSE); ++i) {
     }
+    last_iteration_ = g_get_monotonic_time();
 }
 
 void GtkDesktop::deliver_input() {
-    std::deque<Input> inputs;
+    if (inputs_.empty()) return;
+    std::vector<Input> inputs;
     inputs.swap(inputs_);
     for (Input& input : inputs) {
         Window* win = find(input.window);

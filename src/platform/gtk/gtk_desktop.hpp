@@ -9,7 +9,6 @@
 #include <gtk/gtk.h>
 
 #include <cstdint>
-#include <deque>
 #include <map>
 #include <memory>
 #include <stdexcept>
@@ -66,7 +65,7 @@ class GtkDesktop final : public platform::Desktop {
   private:
     struct Window;
     struct Timer {
-        guint source = 0;
+        SourcePtr source;
         std::function<void()> handler;
         bool due = false;      // a tick came since the handler last ran
         bool running = false;  // the handler is on the stack
@@ -95,6 +94,8 @@ class GtkDesktop final : public platform::Desktop {
     const Metrics& metrics();
     void update_mapping(Window& win);
     void take_focus(Window& win);
+    void repaint(Window& win);
+    bool main_loop_has_work();
     void iterate_pending();
     void deliver_input();
     void run_due_timers();
@@ -111,8 +112,10 @@ class GtkDesktop final : public platform::Desktop {
     platform::WindowHandle next_handle_ = 1;
     std::map<platform::TimerId, Timer> timers_;
     platform::TimerId next_timer_ = 1;
-    std::deque<Input> inputs_;
+    std::vector<Input> inputs_;
     const GdkEvent* current_click_ = nullptr;  // while a mouse-down is being delivered
+    bool gtk_work_ = false;                    // GTK has layout or painting to do
+    gint64 last_iteration_ = 0;                // monotonic microseconds
 };
 
 }  // namespace pw::gtk

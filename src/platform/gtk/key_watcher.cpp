@@ -1,6 +1,7 @@
 #include "platform/gtk/key_watcher.hpp"
 
 #include <X11/extensions/XInput2.h>
+#include <glib.h>
 #include <X11/keysym.h>
 
 #include <algorithm>
@@ -20,6 +21,10 @@ constexpr std::array<std::array<KeySym, 2>, platform::kKeyCount> kKeySyms = {{
     {XK_Escape, XK_Escape},   // Escape
 }};
 
+// Raw events cover every change of the keys; the keymap is still read now and then in case
+// one was missed (a keyboard mapping change, say).
+constexpr std::int64_t kKeymapLifetimeUs = 250'000;
+
 }  // namespace
 
 void KeyWatcher::CloseDisplay::operator()(_XDisplay* d) const {
@@ -35,6 +40,7 @@ KeyWatcher::KeyWatcher(const char* display_name) : display_(XOpenDisplay(display
         XIQueryVersion(d, &major, &minor) == Success) {
         unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
         XISetMask(bits, XI_RawKeyPress);
+        XISetMask(bits, XI_RawKeyRelease);
         XIEventMask mask{XIAllMasterDevices, sizeof bits, bits};
         XISelectEvents(d, DefaultRootWindow(d), &mask, 1);
     } else {
@@ -67,12 +73,14 @@ void KeyWatcher::refresh() {
     fresh_ = true;
     Display* d = display_.get();
     if (!d) return;
+    bool changed = false;
     while (XPending(d) > 0) {
         XEvent ev;
         XNextEvent(d, &ev);
         if (ev.type == MappingNotify) {
             XRefreshKeyboardMapping(&ev.xmapping);
             load_keycodes();
+            changed = true;
             continue;
         }
         XGenericEventCookie* cookie = &ev.xcookie;
@@ -81,9 +89,14 @@ void KeyWatcher::refresh() {
             continue;
         if (cookie->evtype == XI_RawKeyPress)
             take_raw_press(static_cast<const XIRawEvent*>(cookie->data)->detail);
+        changed = true;
         XFreeEventData(d, cookie);
     }
-    XQueryKeymap(d, keymap_);
+    const std::int64_t now = g_get_monotonic_time();
+    if (changed || keymap_read_at_ == 0 || now - keymap_read_at_ >= kKeymapLifetimeUs) {
+        XQueryKeymap(d, keymap_);
+        keymap_read_at_ = now;
+    }
 }
 
 std::uint16_t KeyWatcher::state(platform::Key key) {

@@ -1,7 +1,9 @@
 // The keyboard as GetAsyncKeyState sees it, on X11: a key is held while XQueryKeymap says it
 // is down, and counts as pressed since the last query when XInput2 reported a raw key press
 // for it meanwhile. Raw events arrive whichever window has the focus, so a key tapped between
-// two frames still counts once. The watcher keeps its own X connection, apart from GDK's.
+// two frames still counts once. The keymap is read again only when raw key events came in,
+// or after a while, so a loop polling a key does not cost a server round trip per turn. The
+// watcher keeps its own X connection, apart from GDK's.
 #pragma once
 
 #include <array>
@@ -39,6 +41,7 @@ class KeyWatcher {
     std::array<std::vector<int>, platform::kKeyCount> keycodes_;
     std::array<bool, platform::kKeyCount> pressed_{};
     char keymap_[32] = {};
+    std::int64_t keymap_read_at_ = 0;  // monotonic microseconds; 0: never read
     bool fresh_ = false;
 };
 
