@@ -1,8 +1,8 @@
 #include "platform/gtk/key_watcher.hpp"
 
 #include <X11/extensions/XInput2.h>
-#include <glib.h>
 #include <X11/keysym.h>
+#include <glib.h>
 
 #include <algorithm>
 

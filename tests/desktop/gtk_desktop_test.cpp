@@ -1,0 +1,210 @@
+// The game on a real X server: its windows where the game puts them and cut to their
+// silhouettes, keys and clicks reaching it, the menu, the version dialog and the way out.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+
+#include "desktop/x_session.hpp"
+
+namespace pw::desktop_test {
+namespace {
+
+constexpr Rgb kLampGreen{0, 255, 0};
+constexpr Rgb kRootBlack{0, 0, 0};              // bare Xvfb's root window
+constexpr Rgb kVirtualWallpaper{58, 110, 165};  // the virtual desktop's
+
+bool bluish(Rgb c) {
+    return c.b > 150 && c.r < 100 && c.g < 120;
+}
+bool light(Rgb c) {
+    return c.r >= 200 && c.g >= 200 && c.b >= 200;
+}
+
+struct Box {
+    int left = INT_MAX, top = INT_MAX, right = INT_MIN, bottom = INT_MIN;  // inclusive
+    bool empty() const { return left > right; }
+    void add(int x, int y) {
+        left = std::min(left, x);
+        right = std::max(right, x);
+        top = std::min(top, y);
+        bottom = std::max(bottom, y);
+    }
+};
+
+// Where the popup menu is: the light pixels near the lower left corner that were not there
+// before the click.
+Box menu_box(const Image& before, const Image& after) {
+    Box box;
+    for (int y = 500; y < after.height(); ++y)
+        for (int x = 0; x < 400; ++x)
+            if (light(after.at(x, y)) && !light(before.at(x, y))) box.add(x, y);
+    return box;
+}
+
+using GtkDesktop = DesktopTest;
+
+TEST(GtkDesktopStart, WithoutAnXDisplayItSaysSoInOneLineAndEndsWithCode1) {
+    const std::string log = "/tmp/petalwing-no-display.log";
+    Child game({kExe}, "", log);
+    const auto code = game.wait_exit(10s);
+    ASSERT_TRUE(code.has_value());
+    std::ifstream in(log);
+    std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (*code == 2 && all.find("no real-desktop backend") != std::string::npos)
+        GTEST_SKIP() << "this build has no X11 desktop";
+    EXPECT_EQ(*code, 1);
+    EXPECT_NE(all.find("X display"), std::string::npos) << all;
+    EXPECT_EQ(std::count(all.begin(), all.end(), '\n'), 1) << all;
+}
+
+TEST_F(GtkDesktop, TitleLampsAndSceneryStandWhereTheGamePutsThemWithTheirSilhouettes) {
+    start_game();
+    const Image shot = screenshot(*x_, temp("title.png"));
+    ASSERT_TRUE(shot.ok());
+    ASSERT_EQ(shot.width(), 1024);
+    ASSERT_EQ(shot.height(), 768);
+
+    // The lamp window stands in the lower left corner on the bottom of the work area (the
+    // whole screen here, without a panel): two green lamps with a gap between them.
+    const auto lamp = window_geometry(*x_, "frmShe");
+    ASSERT_TRUE(lamp.has_value());
+    EXPECT_EQ(lamp->x, 0);
+    EXPECT_EQ(lamp->width, 25);
+    EXPECT_EQ(lamp->height, 11);
+    EXPECT_EQ(lamp->y + lamp->height, 768);
+    EXPECT_EQ(shot.at(5, 762), kLampGreen);
+    EXPECT_EQ(shot.at(17, 762), kLampGreen);
+    EXPECT_NE(shot.at(11, 762), kLampGreen);
+    EXPECT_NE(shot.at(12, 762), kLampGreen);
+    EXPECT_EQ(shot.at(0, 762), kRootBlack);  // outside the outline, within the window
+
+    // The title banner: a blue box centred on the screen, its bottom half its height above
+    // the bottom of the work area.
+    const auto title = window_geometry(*x_, "frmSTAFF");
+    ASSERT_TRUE(title.has_value());
+    EXPECT_EQ(title->x, (1024 - 300) / 2);
+    EXPECT_EQ(title->y, 768 - 72);
+    const int row = title->y + title->height / 2;
+    int first = -1, last = -1;
+    for (int x = 0; x < 1024; ++x)
+        if (bluish(shot.at(x, row))) {
+            if (first < 0) first = x;
+            last = x;
+        }
+    ASSERT_GE(first, 0) << "no blue banner on row " << row;
+    EXPECT_NEAR((first + last) / 2.0, 511.5, 1.0);
+
+    // The scenery strip stands on the bottom, the full width of the screen.
+    const auto scenery = window_geometry(*x_, "frmBG");
+    ASSERT_TRUE(scenery.has_value());
+    EXPECT_EQ(scenery->x, 0);
+    EXPECT_EQ(scenery->width, 1024);
+    EXPECT_EQ(scenery->y + scenery->height, 768);
+
+    // Pixel for pixel the virtual desktop's picture of the same moment: every window shows
+    // its picture inside its outline, and the desktop shows through everywhere else.
+    const std::string reference = temp("virtual.png");
+    Child headless(
+        {kExe, "--headless", "--taskbar", "0", "--until", "2000", "--shot", "1500:" + reference},
+        "", temp("virtual.log"));
+    ASSERT_EQ(headless.wait_exit(30s), 0);
+    const Image expected(reference);
+    ASSERT_TRUE(expected.ok());
+    int wrong = 0;
+    for (int y = 0; y < 768; ++y)
+        for (int x = 0; x < 1024; ++x) {
+            const Rgb want =
+                expected.at(x, y) == kVirtualWallpaper ? kRootBlack : expected.at(x, y);
+            if (shot.at(x, y) != want && ++wrong <= 5)
+                ADD_FAILURE() << "pixel " << x << "," << y << " differs from the virtual desktop";
+        }
+    EXPECT_EQ(wrong, 0);
+}
+
+TEST_F(GtkDesktop, KeysReachTheGameWithoutItsWindowsHavingTheFocus) {
+    start_game();
+    x_->run("xdotool mousemove 600 300");  // nothing of the game under the pointer
+    press("space");
+    ASSERT_TRUE(eventually([&] { return !window_geometry(*x_, "frmSTAFF"); }, 3s))
+        << "Space did not start the game";
+    std::this_thread::sleep_for(1500ms);  // the opening balloon
+
+    const auto start = window_geometry(*x_, "frmPlayer");
+    ASSERT_TRUE(start.has_value());
+    hold("Up", 400ms);
+    const auto up = window_geometry(*x_, "frmPlayer");
+    ASSERT_TRUE(up.has_value());
+    EXPECT_LT(up->y, start->y - 4) << "Up did not lift the ship";
+
+    press("space");
+    EXPECT_TRUE(eventually([&] { return window_geometry(*x_, "frmShots(0)").has_value(); }, 2s))
+        << "Space did not fire";
+
+    press("Escape");
+    std::this_thread::sleep_for(300ms);
+    const auto paused = window_geometry(*x_, "frmPlayer");
+    hold("Right", 400ms);
+    const auto still = window_geometry(*x_, "frmPlayer");
+    ASSERT_TRUE(paused && still);
+    EXPECT_EQ(still->x, paused->x) << "the paused ship moved";
+    EXPECT_EQ(still->y, paused->y) << "the paused ship moved";
+
+    press("Escape");
+    hold("Right", 400ms);
+    const auto resumed = window_geometry(*x_, "frmPlayer");
+    ASSERT_TRUE(resumed.has_value());
+    EXPECT_GT(resumed->x, paused->x + 4) << "Right did not move the ship after the pause";
+}
+
+TEST_F(GtkDesktop, RightClickOnALampOpensTheMenuAndItsQuitEndsTheProgramWithCode0) {
+    start_game();
+    const Image before = screenshot(*x_, temp("before.png"));
+    x_->run("xdotool mousemove 5 762 click 3");
+    Box menu;
+    ASSERT_TRUE(eventually(
+        [&] {
+            menu = menu_box(before, screenshot(*x_, temp("menu.png")));
+            return !menu.empty() && menu.bottom - menu.top > 30;
+        },
+        3s))
+        << "no menu after a right click on a lamp";
+    EXPECT_TRUE(game_->running());
+
+    // "終了" is the last item, at the bottom of the menu.
+    x_->run("xdotool mousemove " + std::to_string(menu.left + 40) + " " +
+            std::to_string(menu.bottom - 10) + " click 1");
+    EXPECT_EQ(game_->wait_exit(5s), 0);
+}
+
+TEST_F(GtkDesktop, TheVersionDialogIsARealModalDialogThatOkCloses) {
+    start_game();
+    const Image before = screenshot(*x_, temp("before.png"));
+    x_->run("xdotool mousemove 17 762 click 3");
+    Box menu;
+    ASSERT_TRUE(eventually(
+        [&] {
+            menu = menu_box(before, screenshot(*x_, temp("menu.png")));
+            return !menu.empty() && menu.bottom - menu.top > 30;
+        },
+        3s));
+    // "バージョン情報" is the first item.
+    x_->run("xdotool mousemove " + std::to_string(menu.left + 40) + " " +
+            std::to_string(menu.top + 10) + " click 1");
+    std::optional<Geometry> dialog;
+    ASSERT_TRUE(eventually(
+        [&] { return (dialog = window_geometry(*x_, "バージョン情報")).has_value(); }, 3s))
+        << "no version dialog";
+    std::this_thread::sleep_for(300ms);
+    screenshot(*x_, temp("dialog.png"));
+    EXPECT_GT(dialog->width, 300);
+
+    // OK is the default button.
+    x_->run("xdotool search --name 'バージョン情報' windowfocus --sync key Return");
+    EXPECT_TRUE(eventually([&] { return !window_geometry(*x_, "バージョン情報"); }, 3s))
+        << "Return did not close the dialog";
+    EXPECT_TRUE(game_->running());
+}
+
+}  // namespace
+}  // namespace pw::desktop_test
