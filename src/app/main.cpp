@@ -8,6 +8,7 @@
 
 #include "app/options.hpp"
 #include "app/sprite_sheet.hpp"
+#include "driver/autopilot.hpp"
 #include "driver/game_state.hpp"
 #include "driver/mod_Define.hpp"
 #include "platform/headless/headless_desktop.hpp"
@@ -76,9 +77,15 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    // The built-in player sits between the game and the desktop and answers for the keys.
+    std::unique_ptr<pw::Autopilot> autopilot;
+    if (options.autopilot) autopilot = std::make_unique<pw::Autopilot>(*desktop);
+    pw::platform::Desktop& played = autopilot ? *autopilot : *desktop;
+
     int code = 0;
     {
-        auto game = std::make_unique<pw::Game>(*desktop);
+        auto game = std::make_unique<pw::Game>(played);
+        if (autopilot) autopilot->attach(*game);
         try {
             pw::Main(*game, options.command_line);
         } catch (const pw::platform::ProgramEnd& end) {

@@ -28,6 +28,7 @@ Right-click a life lamp (lower left) or the ship for the menu; its last item qui
 
 Options:
   --headless          run on a virtual desktop instead of the real display
+  --autopilot         let the built-in player play (keys are its own; the menu still works)
   --screen WxH        virtual desktop size in pixels (default 1024x768)
   --dpi N             virtual desktop resolution (default 96)
   --taskbar PX        virtual taskbar height (default 30)
@@ -63,6 +64,8 @@ Options parse_options(const std::vector<std::string>& args) {
             o.sprite_sheet = value();
         } else if (a == "--headless") {
             o.headless = true;
+        } else if (a == "--autopilot") {
+            o.autopilot = true;
         } else if (a == "--screen") {
             const std::string& v = value();
             const auto x = v.find('x');

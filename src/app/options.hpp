@@ -14,6 +14,7 @@ struct Options {
     bool help = false;
     bool version = false;
     bool headless = false;
+    bool autopilot = false;  // the built-in player presses the keys
     headless::Options desktop;
     std::string script_path;
     std::string sprite_sheet;  // write the sprite sheet here and exit

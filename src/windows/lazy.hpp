@@ -27,6 +27,8 @@ class Lazy {
     T& operator*() { return get(); }
 
     bool loaded() const { return form_ != nullptr; }
+    // The window if it exists, without creating it: for looking, not touching.
+    const T* peek() const { return form_.get(); }
     // Unloading a window that does not exist does nothing.
     void Unload() { form_.reset(); }
 

@@ -1,0 +1,470 @@
+#include "driver/pilot.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <queue>
+
+#include "driver/game_state.hpp"
+
+namespace pw::autopilot {
+namespace {
+
+constexpr float kInf = std::numeric_limits<float>::infinity();
+
+// The ship passes x = 912 px to call the boss.
+constexpr int kBossCallColumn = 913;
+// How far the ship keeps from the boss while it shoots: near enough for the shot's range,
+// far enough that most debris has faded before it arrives.
+constexpr int kStandoffNear = 90, kStandoffFar = 140;
+
+// Look-ahead: the first choice is held for kFirstFrames, the second until kHorizon.
+constexpr int kFirstFrames = 3, kHorizon = 12;
+constexpr float kCrashCost = 1e5f;
+constexpr float kHazardCost = 600;
+constexpr float kHazardFade = 0.85f;
+
+// The nine ways of holding the arrow keys.
+struct Steer {
+    bool up, down, left, right;
+};
+constexpr std::array<Steer, 9> kSteers{{{false, false, false, false},
+                                        {true, false, false, false},
+                                        {false, true, false, false},
+                                        {false, false, true, false},
+                                        {false, false, false, true},
+                                        {true, false, true, false},
+                                        {true, false, false, true},
+                                        {false, true, true, false},
+                                        {false, true, false, true}}};
+
+std::optional<Region> Slot(const Game& g, int slot) {
+    const auto& block = g.rgnStore.RGNData.at(static_cast<std::size_t>(slot));
+    return Region::from_data(
+        block, static_cast<std::size_t>(block[0]) + static_cast<std::size_t>(block[3]));
+}
+
+Long ToPixels(double twips, int per_pixel) {
+    return idiv(CLng(twips), per_pixel);
+}
+
+// The ship's logical place and the rules it moves by.
+struct Ship {
+    Single nX, nY;
+};
+struct Limits {
+    Single nStep;
+    Long nMaxX, nMaxY, nMinY;
+    bool boss;
+};
+
+void Move(Ship& s, const Steer& k, const Limits& l) {
+    const Single S = l.nStep;
+    const auto clamp_up = [&] {
+        if (!(s.nY > static_cast<Single>(l.nMinY))) s.nY = static_cast<Single>(l.nMinY);
+    };
+    const auto clamp_down = [&] {
+        if (s.nY >= static_cast<Single>(l.nMaxY)) s.nY = static_cast<Single>(l.nMaxY);
+    };
+    const auto clamp_right = [&] {
+        if (s.nX >= static_cast<Single>(l.nMaxX)) s.nX = static_cast<Single>(l.nMaxX);
+    };
+    const auto clamp_left = [&] {
+        if (!(s.nX > 0)) s.nX = 0;
+    };
+    // The direction code as the keys give it; later tests win, as in the game.
+    int code = 0;
+    if (k.up) code = 8;
+    if (k.right) code = 6;
+    if (k.down) code = 2;
+    if (k.left) code = 4;
+    if (k.up && k.right) code = 9;
+    if (k.up && k.left) code = 7;
+    if (k.down && k.right) code = 3;
+    if (k.down && k.left) code = 1;
+    switch (code) {
+        case 8:
+            s.nY -= 2 * S;
+            clamp_up();
+            break;
+        case 9:
+            s.nX += S;
+            s.nY -= 2 * S;
+            clamp_right();
+            clamp_up();
+            break;
+        case 6:
+            s.nX += S;
+            clamp_right();
+            break;
+        case 3:
+            s.nX += S;
+            s.nY += 2 * S;
+            clamp_right();
+            clamp_down();
+            break;
+        case 2:
+            s.nY += 2 * S;
+            clamp_down();
+            break;
+        case 1:
+            s.nX -= 1.5f * S;
+            s.nY += 2 * S;
+            clamp_left();
+            clamp_down();
+            break;
+        case 4:
+            s.nX -= 1.5f * S;
+            clamp_left();
+            break;
+        case 7:
+            s.nX -= 1.5f * S;
+            s.nY -= 2 * S;
+            clamp_left();
+            clamp_up();
+            break;
+        default:
+            break;
+    }
+    if (!l.boss) s.nX += S;
+    clamp_right();
+}
+
+// Everything that can hit the ship in the next frames, as it stands now.
+struct Threats {
+    std::vector<BARN_INFO> debris;
+    std::vector<ESHOT_INFO> shots;
+    std::vector<ENEMY_INFO> enemies;
+};
+
+}  // namespace
+
+CrashMap::CrashMap(const Game& g, int ground_slot, int columns, int rows)
+    : columns_(columns), rows_(rows), crash_(static_cast<std::size_t>(columns * rows), 0) {
+    const auto ground = Slot(g, ground_slot);
+    const auto ship = Slot(g, 11);
+    if (!ground || !ship) return;
+    const Rect gb = ground->bounds();
+    const int gw = std::max(gb.right, 0), gh = std::max(gb.bottom, 0);
+    std::vector<std::uint8_t> solid(static_cast<std::size_t>(gw * gh), 0);
+    for (const Rect& r : ground->rects())
+        for (int y = std::max(r.top, 0); y < r.bottom; ++y)
+            for (int x = std::max(r.left, 0); x < r.right; ++x)
+                solid[static_cast<std::size_t>(y * gw + x)] = 1;
+    std::vector<std::pair<int, int>> body;
+    for (const Rect& r : ship->rects())
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x)
+                body.emplace_back(x, y);
+
+    for (int row = 0; row < rows_; ++row)
+        for (int x = 0; x < columns_; ++x) {
+            int count = 0, l = INT32_MAX, t = INT32_MAX, r = INT32_MIN, b = INT32_MIN;
+            for (const auto& [dx, dy] : body) {
+                const int px = x + dx, py = row + dy;
+                if (px < 0 || py < 0 || px >= gw || py >= gh) continue;
+                if (!solid[static_cast<std::size_t>(py * gw + px)]) continue;
+                ++count;
+                l = std::min(l, px);
+                t = std::min(t, py);
+                r = std::max(r, px);
+                b = std::max(b, py);
+            }
+            // One solid block of overlap is a graze; anything more is a crash.
+            if (count > 0 && count != (r - l + 1) * (b - t + 1))
+                crash_[static_cast<std::size_t>(row * columns_ + x)] = 1;
+        }
+}
+
+bool CrashMap::crashes(int x, int row) const {
+    if (x < 0 || row < 0 || x >= columns_ || row >= rows_) return false;
+    return crash_[static_cast<std::size_t>(row * columns_ + x)] != 0;
+}
+
+bool CrashMap::near(int x, int row, int reach) const {
+    for (int dy = -reach; dy <= reach; ++dy)
+        for (int dx = -reach; dx <= reach; ++dx)
+            if (crashes(x + dx, row + dy)) return true;
+    return false;
+}
+
+float Pilot::Field::at(int x, int row) const {
+    if (x < 0 || row < 0 || row >= rows) return kInf;
+    return cost[static_cast<std::size_t>(row * columns + x)];
+}
+
+void Pilot::prepare(const Game& g, const platform::ScreenMetrics& screen) {
+    tx_ = screen.twips_per_pixel_x;
+    ty_ = screen.twips_per_pixel_y;
+    if (ground6_) return;
+    const auto* bg = g.frmBG.peek();
+    const int top_px = bg ? ToPixels(bg->Top(), ty_) : 0;
+    const int rows = std::max(screen.height_px - top_px + 1, 1);
+    const int columns = screen.width_px + 1;
+    ground6_.emplace(g, 6, columns, rows);
+    ground7_.emplace(g, 7, columns, rows);
+
+    mask_w_ = 19 + 2;
+    mask_h_ = 10 + 2;
+    ship_mask_.assign(static_cast<std::size_t>(mask_w_ * mask_h_), 0);
+    if (const auto ship = Slot(g, 11)) {
+        const Rect b = ship->bounds();
+        mask_w_ = b.right + 2;
+        mask_h_ = b.bottom + 2;
+        ship_mask_.assign(static_cast<std::size_t>(mask_w_ * mask_h_), 0);
+        for (const Rect& r : ship->rects())
+            for (int y = r.top - 1; y <= r.bottom; ++y)
+                for (int x = r.left - 1; x <= r.right; ++x)
+                    ship_mask_[static_cast<std::size_t>((y + 1) * mask_w_ + x + 1)] = 1;
+    }
+}
+
+// Where the ship may fly before the fight: the strip between the top limit and the strip's
+// bottom (the ship may not hide below the scenery).
+namespace {
+Band FlyingBand(const Game& g, int ty) {
+    const auto* bg = g.frmBG.peek();
+    const auto* player = g.frmPlayer.peek();
+    const float top = bg ? bg->Top() : 0;
+    const int strip = bg ? ToPixels(bg->Height(), ty) : 99;
+    const int ship = player ? ToPixels(player->Height(), ty) : 10;
+    return {std::max(ToPixels(static_cast<double>(g.tPlayer.nMinY) - top, ty), 0), strip - ship};
+}
+
+// The rows from which a shot meets the boss's core: the shot flies half the ship's height
+// below the ship's top, and must pass strictly between 38 and 43 pixels below the boss's top.
+std::vector<int> CoreRows(const Game& g, int ty) {
+    std::vector<int> rows;
+    const auto* bg = g.frmBG.peek();
+    const auto* boss = g.frmBoss.peek();
+    const auto* player = g.frmPlayer.peek();
+    if (!bg || !boss || !player) return rows;
+    const float half = static_cast<float>(idiv(CLng(player->Height()), 2));
+    for (int row = 0; row < 200; ++row) {
+        const float nY = bg->Top() + static_cast<float>(row * ty);
+        const float y = nY + half;
+        if (y > boss->Top() + 38.0f * ty && y < boss->Top() + 43.0f * ty) rows.push_back(row);
+    }
+    return rows;
+}
+}  // namespace
+
+// Frames a move of one pixel costs, by its horizontal direction (left, none, right); a move
+// up or down alone costs `vertical`.
+struct MoveCosts {
+    float left, vertical, right;
+};
+
+namespace {
+// Before the fight the ship drifts right by itself: full speed right, slow up and down
+// (drifting on meanwhile), and a crawl to the left.
+constexpr MoveCosts kPlayCosts{4.0f, 1.5f, 1.0f};
+// In the fight it stands still without keys: half a pixel right or three quarters left a
+// frame, a pixel up or down.
+constexpr MoveCosts kFightCosts{1.34f, 1.0f, 2.0f};
+
+}  // namespace
+
+Pilot::Field Pilot::Reach(const CrashMap& map, const Band& band,
+                          const std::vector<std::pair<int, float>>& goals,
+                          const MoveCosts& costs) const {
+    Field f;
+    f.columns = map.columns();
+    f.rows = map.rows();
+    f.cost.assign(static_cast<std::size_t>(f.columns * f.rows), kInf);
+    const auto ok = [&](int x, int row) {
+        return x >= 0 && x < f.columns && row >= band.first_row && row <= band.last_row &&
+               !map.crashes(x, row);
+    };
+    using Item = std::pair<float, int>;
+    std::priority_queue<Item, std::vector<Item>, std::greater<>> open;
+    for (const auto& [cell, cost] : goals) {
+        if (!ok(cell % f.columns, cell / f.columns)) continue;
+        f.cost[static_cast<std::size_t>(cell)] = cost;
+        open.emplace(cost, cell);
+    }
+    // From the goals back: the cost of reaching (x, row) from a neighbour (x - dx, row - dy),
+    // plus a toll for flying close to the rock.
+    while (!open.empty()) {
+        const auto [c, i] = open.top();
+        open.pop();
+        if (c > f.cost[static_cast<std::size_t>(i)]) continue;
+        const int x = i % f.columns, row = i / f.columns;
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx) {
+                if (!dx && !dy) continue;
+                const int px = x - dx, py = row - dy;
+                if (!ok(px, py)) continue;
+                const float move = dx > 0 ? costs.right : dx < 0 ? costs.left : costs.vertical;
+                const float toll = map.near(px, py, 1) ? 4.0f : map.near(px, py, 2) ? 1.5f : 0.0f;
+                const float total = c + move + toll;
+                const auto j = static_cast<std::size_t>(py * f.columns + px);
+                if (total < f.cost[j]) {
+                    f.cost[j] = total;
+                    open.emplace(total, py * f.columns + px);
+                }
+            }
+    }
+    return f;
+}
+
+Pilot::Field& Pilot::play_field(const Game& g) {
+    if (play_) return *play_;
+    const CrashMap& map = *ground6_;
+    const Band band = FlyingBand(g, ty_);
+    const auto core = CoreRows(g, ty_);
+    // Arrive at the boss's column already level with its core.
+    const float aim = core.empty() ? static_cast<float>(band.last_row) / 2
+                                   : static_cast<float>(core.front() + core.back()) / 2;
+    std::vector<std::pair<int, float>> goals;
+    for (int row = 0; row < map.rows(); ++row)
+        for (int x = kBossCallColumn; x < map.columns(); ++x)
+            goals.emplace_back(row * map.columns() + x,
+                               std::abs(static_cast<float>(row) - aim) * 0.5f);
+    play_ = Reach(map, band, goals, kPlayCosts);
+    return *play_;
+}
+
+Pilot::Field& Pilot::boss_field(const Game& g) {
+    // Made for where the boss rests, not where its shake has moved it this moment.
+    const auto* boss = g.frmBoss.peek();
+    const std::pair<float, float> at{static_cast<float>(g.nBossStopX), boss ? boss->Top() : 0.0f};
+    if (boss_ && boss_at_ == at) return *boss_;
+    const CrashMap& map = *ground7_;
+    const int left = ToPixels(at.first, tx_);
+    std::vector<std::pair<int, float>> goals;
+    for (int row : CoreRows(g, ty_))
+        for (int x = std::max(left - kStandoffFar, 0); x <= left - kStandoffNear; ++x)
+            goals.emplace_back(row * map.columns() + x, 0.0f);
+    boss_ = Reach(map, FlyingBand(g, ty_), goals, kFightCosts);
+    boss_at_ = at;
+    return *boss_;
+}
+
+Keys Pilot::decide(const Game& g, const platform::ScreenMetrics& screen) {
+    prepare(g, screen);
+    Keys keys;
+    const auto* bg = g.frmBG.peek();
+    const auto* player = g.frmPlayer.peek();
+    if (!bg || !player) return keys;
+    const auto& p = g.tPlayer;
+    const bool boss = g.bBossFight != kFalse;
+    const Limits limits{p.nStep, p.nMaxX, p.nMaxY, p.nMinY, boss};
+    const CrashMap& map = boss ? *ground7_ : *ground6_;
+    const Field& field = boss ? boss_field(g) : play_field(g);
+    const Band band = FlyingBand(g, ty_);
+    const float bg_top = bg->Top();
+
+    Threats threats;
+    if (g.bBurning)
+        for (const auto& piece : g.tBarn)
+            if (piece.bLive) threats.debris.push_back(piece);
+    for (int i = 0; i <= g.nEShotMax && i < static_cast<int>(g.tEShot.size()); ++i)
+        if (g.tEShot[static_cast<std::size_t>(i)].bState == 1)
+            threats.shots.push_back(g.tEShot[static_cast<std::size_t>(i)]);
+    for (int i = 0; i <= g.nEnemyMax && i < static_cast<int>(g.tEnemy.size()); ++i)
+        if (g.tEnemy[static_cast<std::size_t>(i)].nType == 1)
+            threats.enemies.push_back(g.tEnemy[static_cast<std::size_t>(i)]);
+
+    const float width_twips = static_cast<float>(screen.width_px * tx_);
+    const float height_twips = static_cast<float>(screen.height_px * ty_);
+    const auto touches_ship = [&](int lx, int ly) {
+        const int mx = lx + 1, my = ly + 1;
+        if (mx < 0 || my < 0 || mx >= mask_w_ || my >= mask_h_) return false;
+        return ship_mask_[static_cast<std::size_t>(my * mask_w_ + mx)] != 0;
+    };
+    // The danger at the t-th frame from now for a ship at s.
+    const auto danger = [&](const Ship& s, int t) {
+        int hits = 0;
+        for (const auto& d : threats.debris) {
+            if (d.nEnergy - t * d.nFade < 0) continue;
+            const double time = d.nTime + 0.15 * (t - 1);
+            const double a = d.nAngle / 57.32484076433;
+            const double y = d.nY0 + std::cos(a) * d.nSpeed * time + 5.0 * time * time;
+            const double x = d.nX0 + std::sin(a) * d.nSpeed * time;
+            if (x < 0 || y < 0 || x > width_twips || y > height_twips) continue;
+            const int lx = ToPixels(x - s.nX, tx_), ly = ToPixels(y - s.nY, ty_);
+            if (touches_ship(lx, ly) || touches_ship(lx + 1, ly) || touches_ship(lx, ly + 1) ||
+                touches_ship(lx + 1, ly + 1))
+                ++hits;
+        }
+        for (const auto& e : threats.shots) {
+            const float x = e.nX + static_cast<float>(t) * e.nDX;
+            const float y = e.nY + static_cast<float>(t) * e.nDY;
+            if (touches_ship(ToPixels(x - s.nX, tx_), ToPixels(y - s.nY, ty_))) ++hits;
+        }
+        for (const auto& e : threats.enemies) {
+            const int dx = ToPixels(e.nX - static_cast<float>(t * tx_) - s.nX, tx_);
+            const int dy = ToPixels(e.nY - s.nY, ty_);
+            const int sway = e.nMove == 1 ? std::min(t, 6) : 0;
+            if (dx > -21 - 2 && dx < 19 + 2 && dy > -10 - 2 - sway && dy < 10 + 2 + sway) ++hits;
+        }
+        return hits;
+    };
+
+    // Weigh every pair of steering choices over the next frames.
+    const Ship now{p.nX, p.nY};
+    float best = kInf;
+    std::size_t chosen = 0;
+    for (std::size_t a = 0; a < kSteers.size(); ++a) {
+        float first_best = kInf;
+        for (std::size_t b = 0; b < kSteers.size(); ++b) {
+            Ship s = now;
+            float cost = 0;
+            float weight = 1;
+            // The way on: the frames spent plus what is left from the best point passed, so
+            // that getting there sooner counts.
+            float way = kCrashCost;
+            for (int t = 1; t <= kHorizon; ++t) {
+                if (!p.bHit) Move(s, kSteers[t <= kFirstFrames ? a : b], limits);
+                const int x = ToPixels(s.nX, tx_);
+                const int row = ToPixels(s.nY - bg_top, ty_);
+                if (map.crashes(x, row) || row > band.last_row) cost += kCrashCost * weight;
+                if (!g.bInvincible) cost += kHazardCost * weight * static_cast<float>(danger(s, t));
+                weight *= kHazardFade;
+                way = std::min(way, static_cast<float>(t) + field.at(x, row));
+            }
+            cost += way;
+            first_best = std::min(first_best, cost);
+        }
+        if (first_best < best) {
+            best = first_best;
+            chosen = a;
+        }
+    }
+    const Steer& steer = kSteers[chosen];
+    keys.up = steer.up;
+    keys.down = steer.down;
+    keys.left = steer.left;
+    keys.right = steer.right;
+
+    // Fire when a shot leaving after this frame's move would meet something.
+    Ship after = now;
+    if (!p.bHit) Move(after, steer, limits);
+    const float shot_y = after.nY + static_cast<float>(idiv(CLng(player->Height()), 2));
+    const float range = player->Width() + 128.0f * tx_ + 8.0f * tx_;
+    if (boss) {
+        const auto* b = g.frmBoss.peek();
+        if (b && b->nPower > 0) {
+            const bool level = shot_y > b->Top() + 38.0f * ty_ && shot_y < b->Top() + 43.0f * ty_;
+            const bool reach = after.nX + range > b->Left() - 21.0f * tx_ &&
+                               after.nX + 8.0f * tx_ < b->Left() + 7.0f * tx_;
+            keys.space = level && reach;
+        }
+    } else {
+        for (const auto& e : threats.enemies) {
+            const float height = 10.0f * ty_;
+            if (!(e.nY < shot_y && e.nY + height > shot_y)) continue;
+            // Step k of the shot is tested in frame max(1, k - 1), before the enemies move.
+            for (int k = 1; k <= 19 && !keys.space; ++k) {
+                const float x = after.nX + static_cast<float>(8 * k * tx_);
+                const float ex = e.nX - static_cast<float>(std::max(0, k - 2) * tx_);
+                if (ex > x && ex < x + 32.0f * tx_) keys.space = true;
+            }
+        }
+    }
+    return keys;
+}
+
+}  // namespace pw::autopilot
