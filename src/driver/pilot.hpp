@@ -29,14 +29,17 @@ class CrashMap {
     CrashMap() = default;
     CrashMap(const Game& g, int ground_slot, int columns, int rows);
     bool crashes(int x, int row) const;
-    // Whether a crash lies within `reach` pixels of this position.
-    bool near(int x, int row, int reach) const;
+    // What flying here costs for the rock close by: more within a pixel of a crash, less
+    // within two, nothing further off.
+    float toll(int x, int row) const;
     int columns() const { return columns_; }
     int rows() const { return rows_; }
 
   private:
     int columns_ = 0, rows_ = 0;
+    bool near(int x, int row, int reach) const;
     std::vector<std::uint8_t> crash_;
+    std::vector<float> toll_;
 };
 
 // The rows the ship may fly in, counted from the top of the scenery strip.

@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "boss/frmBoss.hpp"
+#include "combat/mod_Enemy.hpp"
+#include "combat/mod_Shot.hpp"
+#include "driver/mod_Define.hpp"
 #include "rgn/mod_RGN_Proc.hpp"
 #include "support/game_fixture.hpp"
 
@@ -119,6 +122,56 @@ TEST_F(Boss, ReactionsToTheLastHitsStartNoShakeAndOverkillTurnsTheCoreBlack) {
     Advance(100);
     EXPECT_TRUE(boss().Timer3.Enabled());
     EXPECT_EQ(boss().CT.BackColor(), RGB(0, 0, 0));
+}
+
+TEST_F(Boss, ItsHitBoxHasStrictEdges) {
+    Fight();
+    const float L = boss().Left(), T = boss().Top();
+    const float mid_y = T + 40 * 15;
+    const auto hits = [&](float x, float y) {
+        const Long before = boss().nPower;
+        Single sx = x, sy = y;
+        const Integer result = ShotHitTest(*g, sx, sy);
+        EXPECT_EQ(boss().nPower, before - (result ? 1 : 0));
+        return result == 1;
+    };
+    EXPECT_FALSE(hits(L + 7 * 15, mid_y));
+    EXPECT_TRUE(hits(L + 7 * 15 - 1, mid_y));
+    EXPECT_FALSE(hits(L - 21 * 15, mid_y));
+    EXPECT_TRUE(hits(L - 21 * 15 + 1, mid_y));
+    EXPECT_FALSE(hits(L, T + 38 * 15));
+    EXPECT_TRUE(hits(L, T + 38 * 15 + 1));
+    EXPECT_FALSE(hits(L, T + 43 * 15));
+    EXPECT_TRUE(hits(L, T + 43 * 15 - 1));
+    // A hit whitens the core and arms the reaction.
+    EXPECT_EQ(boss().CT.BackColor(), RGB(255, 255, 255));
+    EXPECT_EQ(boss().Timer2.Interval(), 100u);
+
+    g->bBossFight = kFalse;  // before the fight shots never test against the boss
+    EXPECT_FALSE(hits(L, mid_y));
+}
+
+TEST_F(Boss, FallsInTheFrameOfTheTenthHit) {
+    Fight();
+    boss().nPower = 1;
+    auto& shot = g->tShot[0];
+    shot.bState = 1;
+    shot.nX = boss().Left() - 23 * 15;  // one flight step short of the box
+    shot.nY = boss().Top() + 40 * 15;
+    shot.nDX = 8 * 15;
+    shot.nEndX = 15360;
+    // The frame's order: the shot moves and hits, then the burning step sees the power gone.
+    ShotMove(*g);
+    EXPECT_EQ(boss().nPower, 0);
+    EXPECT_EQ(shot.bState, 0);
+    EnemyBurn(*g);
+    EXPECT_TRUE(g->bBossDown);
+    EXPECT_FALSE(boss().CT.Visible());
+    EXPECT_TRUE(boss().Visible());
+    EXPECT_EQ(boss().PictureNumber(), 10);
+    EXPECT_FLOAT_EQ(boss().Width(), 915);
+    EXPECT_FLOAT_EQ(boss().Top(), static_cast<float>(GetWorkAreaHeight(*g)) - 675);
+    EXPECT_EQ(*boss().WindowRgn(), RGNCreate(*g, 10));
 }
 
 }  // namespace
