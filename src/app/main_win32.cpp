@@ -1,0 +1,54 @@
+// Petalwing's entry on Windows: the command line as Windows keeps it, the real desktop, then
+// the game. A windowed program has no console of its own, so what the Linux program prints
+// goes to the console it was started from, or into a message box.
+#include <exception>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "app/options.hpp"
+#include "driver/game_state.hpp"
+#include "driver/mod_Define.hpp"
+#include "platform/win32/entry.hpp"
+
+namespace {
+
+constexpr const char* kTitle = "Petalwing";
+
+}  // namespace
+
+int main() {
+    pw::app::Options options;
+    std::unique_ptr<pw::platform::Desktop> desktop;
+    try {
+        options = pw::app::parse_options(pw::win32::program_arguments());
+        if (options.help) {
+            pw::win32::show_text(pw::app::usage(), kTitle);
+            return 0;
+        }
+        if (options.version) {
+            pw::win32::show_text(std::string("petalwing ") + PETALWING_VERSION + "\n", kTitle);
+            return 0;
+        }
+        if (options.headless)
+            throw std::runtime_error(
+                "the Windows program plays on the desktop; the virtual desktop is in the Linux "
+                "build");
+        desktop = pw::win32::make_desktop();
+    } catch (const std::exception& e) {
+        pw::win32::show_text(std::string("petalwing: ") + e.what() + "\n", kTitle);
+        return 2;
+    }
+
+    int code = 0;
+    {
+        auto game = std::make_unique<pw::Game>(*desktop);
+        try {
+            pw::Main(*game, options.command_line);
+        } catch (const pw::platform::ProgramEnd& end) {
+            code = end.exit_code;
+        }
+    }
+    desktop->finish(code);
+    return code;
+}

@@ -1,0 +1,190 @@
+// The Windows desktop as the game relies on it, run under Wine: events only inside the pump,
+// timers that coalesce and are never re-entered, the program's end carried out of the system's
+// message dispatching, windows that own copies of their shapes, the modal dialog with its timers
+// running, and the command line without the program's path.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/region_gdi.hpp"
+#include "platform/win32/text.hpp"
+#include "platform/win32/win32_desktop.hpp"
+
+namespace pw::win32 {
+namespace {
+
+using platform::WindowRole;
+using Words = std::vector<std::string>;
+
+TEST(Win32CommandLine, DropsTheProgramsOwnPathHoweverItIsWritten) {
+    EXPECT_EQ(arguments_after_program(L"petalwing.exe 120"), (Words{"120"}));
+    EXPECT_EQ(arguments_after_program(L"\"C:\\Program Files\\pw\\petalwing.exe\"  300  "),
+              (Words{"300"}));
+    EXPECT_EQ(arguments_after_program(L"\"C:\\a b\\petalwing.exe\"--help"), (Words{"--help"}));
+    EXPECT_EQ(arguments_after_program(L"C:\\games\\petalwing.exe"), Words{});
+    EXPECT_EQ(arguments_after_program(L""), Words{});
+    EXPECT_EQ(arguments_after_program(L"pw.exe \t--version\t\"two words\" x\"y z\""),
+              (Words{"--version", "two words", "xy z"}));
+    EXPECT_EQ(arguments_after_program(L"pw.exe \u958b\u59cb"), (Words{"開始"}));
+}
+
+class Win32DesktopTest : public ::testing::Test {
+  protected:
+    Win32Desktop desktop;
+
+    // Runs the pump until `done` or about two seconds have passed.
+    template <class F>
+    void pump_until(F done) {
+        for (int i = 0; i < 400 && !done(); ++i) {
+            desktop.pump();
+            desktop.sleep_ms(5);
+        }
+    }
+};
+
+TEST_F(Win32DesktopTest, ScreenMetricsAreConsistent) {
+    const auto m = desktop.screen();
+    EXPECT_GT(m.width_px, 0);
+    EXPECT_GT(m.height_px, 0);
+    EXPECT_EQ(m.twips_per_pixel_x, m.twips_per_pixel_y);
+    EXPECT_GE(m.twips_per_pixel_x, 1);
+    EXPECT_GT(m.cy_caption, 0);
+    EXPECT_GT(m.cy_fullscreen, 0);
+    EXPECT_LT(m.cy_fullscreen, m.height_px);
+}
+
+TEST_F(Win32DesktopTest, TimersFireOnlyInsideThePumpAndTicksCoalesce) {
+    int fired = 0;
+    const auto id = desktop.add_timer(20, [&] { ++fired; });
+    desktop.sleep_ms(150);  // seven intervals pass without a pump
+    EXPECT_EQ(fired, 0);
+    desktop.pump();
+    EXPECT_EQ(fired, 1);
+    desktop.pump();
+    EXPECT_EQ(fired, 1);  // nothing new fell due
+    pump_until([&] { return fired >= 3; });
+    EXPECT_GE(fired, 3);
+    desktop.remove_timer(id);
+    const int before = fired;
+    desktop.sleep_ms(60);
+    desktop.pump();
+    EXPECT_EQ(fired, before);
+}
+
+TEST_F(Win32DesktopTest, ATimerIsNotReenteredWhenItsHandlerPumps) {
+    int depth = 0, deepest = 0, calls = 0;
+    desktop.add_timer(10, [&] {
+        ++calls;
+        deepest = std::max(deepest, ++depth);
+        for (int i = 0; i < 5; ++i) {
+            desktop.sleep_ms(15);
+            desktop.pump();
+        }
+        --depth;
+    });
+    pump_until([&] { return calls >= 2; });
+    EXPECT_GE(calls, 2);
+    EXPECT_EQ(deepest, 1);
+}
+
+TEST_F(Win32DesktopTest, ATimerMayRemoveItselfInItsHandler) {
+    int fired = 0;
+    platform::TimerId id = 0;
+    id = desktop.add_timer(10, [&] {
+        ++fired;
+        desktop.remove_timer(id);
+    });
+    pump_until([&] { return fired > 0; });
+    desktop.sleep_ms(50);
+    desktop.pump();
+    EXPECT_EQ(fired, 1);
+}
+
+TEST_F(Win32DesktopTest, TheProgramsEndLeavesThePumpFromAnyHandler) {
+    desktop.add_timer(10, [] { platform::end_program(7); });
+    try {
+        pump_until([] { return false; });
+        FAIL() << "the program's end did not come out of the pump";
+    } catch (const platform::ProgramEnd& end) {
+        EXPECT_EQ(end.exit_code, 7);
+    }
+}
+
+TEST_F(Win32DesktopTest, ClicksReachTheWindowOnlyInsideThePumpAndMayUnloadIt) {
+    std::vector<std::vector<int>> clicks;
+    platform::WindowHandle w = 0;
+    platform::WindowEvents events;
+    events.mouse_down = [&](int button, int x, int y) {
+        clicks.push_back({button, x, y});
+        desktop.destroy_window(w);  // a handler may unload its own window
+    };
+    w = desktop.create_window("frmShe", WindowRole::Lamp, std::move(events));
+    desktop.set_geometry(w, 10, 700, 25, 11);
+    HWND hwnd = desktop.native_window(w);
+    ASSERT_NE(hwnd, nullptr);
+    PostMessageW(hwnd, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(3, 4));
+    EXPECT_TRUE(clicks.empty());
+    desktop.pump();
+    EXPECT_EQ(clicks, (std::vector<std::vector<int>>{{platform::kRightButton, 3, 4}}));
+    EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_EQ(desktop.native_window(w), nullptr);
+}
+
+TEST_F(Win32DesktopTest, AWindowKeepsItsOwnCopyOfItsShape) {
+    const auto w = desktop.create_window("frmDot", WindowRole::Sprite, {});
+    desktop.set_geometry(w, 0, 0, 40, 40);
+    HWND hwnd = desktop.native_window(w);
+    Region shape;
+    shape.combine(Region::rectangle({0, 0, 10, 10}), Region::rectangle({20, 20, 30, 30}),
+                  CombineMode::Or);
+    const Region kept = shape;
+    ASSERT_TRUE(desktop.set_shape(w, shape));
+    shape.offset(5, 5);  // the game goes on using its own region
+    Region now;
+    ASSERT_NE(GetWindowRgn(hwnd, native_handle(now)), ERROR);
+    EXPECT_EQ(now, kept);
+
+    ASSERT_TRUE(desktop.set_shape(w, std::nullopt));
+    EXPECT_EQ(GetWindowRgn(hwnd, native_handle(now)), ERROR);  // no shape any more
+    EXPECT_FALSE(desktop.set_shape(w + 100, kept));
+}
+
+TEST_F(Win32DesktopTest, WiderTextMeasuresWider) {
+    const platform::Font gothic{"ＭＳ Ｐゴシック", 9.0, false};
+    const int one = desktop.text_width(gothic, "あ");
+    EXPECT_GT(one, 0);
+    EXPECT_GT(desktop.text_width(gothic, "ああ"), one);
+    EXPECT_EQ(desktop.text_width(gothic, ""), 0);
+    EXPECT_GT(desktop.text_width({"Times New Roman", 9.75, true}, "Version 1.0.0"), 0);
+}
+
+TEST_F(Win32DesktopTest, TheDialogRunsTimersAndReturnsThePressedButton) {
+    platform::DialogSpec spec;
+    spec.title = "バージョン情報";
+    spec.client_width = 330;
+    spec.client_height = 150;
+    spec.items.push_back(platform::LabelItem{
+        {60, 12, 310, 32}, std::nullopt, "Petalwing", {"ＭＳ Ｐ明朝", 9.75, true}, {0, 0, 0}});
+    spec.buttons.push_back({"OK", {240, 110, 320, 134}});
+    spec.buttons.push_back({"Other", {150, 110, 230, 134}});
+    int ticks = 0;
+    desktop.add_timer(10, [&] {
+        // A user who waits a little, then presses the second button.
+        if (++ticks < 3) return;
+        HWND dialog = FindWindowW(L"PetalwingDialog", nullptr);
+        if (HWND button = dialog ? GetDlgItem(dialog, 1001) : nullptr)
+            PostMessageW(button, BM_CLICK, 0, 0);
+    });
+    EXPECT_EQ(desktop.run_dialog(spec), 1);
+    EXPECT_GE(ticks, 3);
+    EXPECT_EQ(FindWindowW(L"PetalwingDialog", nullptr), nullptr);
+}
+
+TEST_F(Win32DesktopTest, TheProgramsEndClosesAnOpenMenu) {
+    desktop.add_timer(30, [] { platform::end_program(3); });
+    EXPECT_THROW(desktop.popup_menu({{"バージョン情報"}, {"-"}, {"終了"}}), platform::ProgramEnd);
+}
+
+}  // namespace
+}  // namespace pw::win32
