@@ -61,8 +61,10 @@ class Child {
             _exit(127);
         }
     }
+    // Asks it to end first, so that an X server cleans up after itself.
     ~Child() {
-        if (running()) {
+        terminate();
+        if (running() && !wait_exit(3s)) {
             kill(pid_, SIGKILL);
             wait_exit(5s);
         }
