@@ -90,6 +90,9 @@ struct GtkDesktop::Window {
     platform::Colour back{};
     platform::Picture picture;
     std::vector<platform::DrawItem> items;
+
+    // No handler may see this window half destroyed.
+    ~Window() { g_signal_handlers_disconnect_by_data(widget.get(), this); }
 };
 
 GtkDesktop::GtkDesktop()
@@ -193,10 +196,7 @@ WindowHandle GtkDesktop::create_window(std::string_view name, platform::WindowRo
 }
 
 void GtkDesktop::destroy_window(WindowHandle w) {
-    auto it = windows_.find(w);
-    if (it == windows_.end()) return;
-    g_signal_handlers_disconnect_by_data(it->second->widget.get(), it->second.get());
-    windows_.erase(it);  // destroys the X window with its shape and contents
+    windows_.erase(w);  // destroys the X window with its shape and contents
 }
 
 void GtkDesktop::set_geometry(WindowHandle w, int left, int top, int width, int height) {
@@ -446,6 +446,8 @@ std::optional<int> GtkDesktop::popup_menu(const std::vector<platform::MenuItem>&
     MenuChoice choice;
     WidgetPtr menu = build_menu(items, choice);
     popup_at_pointer(GTK_MENU(menu.get()), current_click_);
+    // Another program's grab keeps a menu from opening; then nothing was chosen.
+    if (!gtk_widget_get_visible(menu.get())) return std::nullopt;
     modal_loop(choice.open);
     return choice.chosen;
 }

@@ -93,7 +93,9 @@ void KeyWatcher::refresh() {
         XFreeEventData(d, cookie);
     }
     const std::int64_t now = g_get_monotonic_time();
-    if (changed || keymap_read_at_ == 0 || now - keymap_read_at_ >= kKeymapLifetimeUs) {
+    const bool stale = xi_opcode_ < 0 || keymap_read_at_ == 0 ||
+                       now - keymap_read_at_ >= kKeymapLifetimeUs;  // no raw events to rely on
+    if (changed || stale) {
         XQueryKeymap(d, keymap_);
         keymap_read_at_ = now;
     }
