@@ -136,7 +136,6 @@ const GtkDesktop::Metrics& GtkDesktop::metrics() {
     if (dpi <= 0) dpi = 96;
     Metrics m;
     m.read_at = now;
-    m.dpi = dpi;
     m.origin_x = geometry.x;
     m.origin_y = geometry.y;
     m.screen.width_px = geometry.width;
@@ -188,6 +187,9 @@ WindowHandle GtkDesktop::create_window(std::string_view name, platform::WindowRo
     g_signal_connect(widget, "map-event", G_CALLBACK(on_map), win.get());
     // The window manager's close does not unload a game window.
     g_signal_connect(widget, "delete-event", G_CALLBACK(gtk_true), nullptr);
+    // Start where the window's record says it is, so a first move to (0, 0) is not skipped.
+    const Metrics& m = metrics();
+    gtk_window_move(window, m.origin_x, m.origin_y);
     gtk_window_resize(window, 1, 1);
     gtk_widget_realize(widget);  // so a shape can be set before the window is first shown
     const WindowHandle h = win->handle;

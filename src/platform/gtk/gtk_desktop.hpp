@@ -80,8 +80,7 @@ class GtkDesktop final : public platform::Desktop {
     struct Metrics {
         platform::ScreenMetrics screen;
         int origin_x = 0, origin_y = 0;  // the primary monitor's top-left on the X screen
-        double dpi = 96;
-        gint64 read_at = 0;  // monotonic microseconds
+        gint64 read_at = 0;              // monotonic microseconds
     };
 
     static gboolean on_draw(GtkWidget* widget, cairo_t* cr, gpointer data);
