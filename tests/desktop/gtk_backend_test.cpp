@@ -160,6 +160,105 @@ TEST_F(GtkBackend, AKeyTappedBetweenTwoQueriesCountsOnceWithoutAnyWindowFocused)
     EXPECT_EQ(desktop_->key_state(Key::Right), 0);
 }
 
+// The open toplevel window of GTK type `type` other than the game's own, or nullptr.
+GtkWidget* open_toplevel(GType type) {
+    GList* all = gtk_window_list_toplevels();
+    GtkWidget* found = nullptr;
+    for (GList* l = all; l && !found; l = l->next)
+        if (G_TYPE_CHECK_INSTANCE_TYPE(l->data, type) &&
+            gtk_widget_get_visible(GTK_WIDGET(l->data)))
+            found = GTK_WIDGET(l->data);
+    g_list_free(all);
+    return found;
+}
+
+// Plays the user of a modal window: `act` is tried from GLib's loop until it returns true.
+void act_as_user(std::function<bool()> act) {
+    struct User {
+        std::function<bool()> act;
+    };
+    g_timeout_add_full(
+        G_PRIORITY_DEFAULT, 50,
+        [](gpointer data) -> gboolean {
+            return static_cast<User*>(data)->act() ? G_SOURCE_REMOVE : G_SOURCE_CONTINUE;
+        },
+        std::make_unique<User>(User{std::move(act)}).release(),
+        [](gpointer data) { std::unique_ptr<User> owned(static_cast<User*>(data)); });
+}
+
+void collect_buttons(GtkWidget* widget, gpointer list) {
+    if (GTK_IS_BUTTON(widget))
+        static_cast<std::vector<GtkWidget*>*>(list)->push_back(widget);
+    else if (GTK_IS_CONTAINER(widget))
+        gtk_container_forall(GTK_CONTAINER(widget), collect_buttons, list);
+}
+
+TEST_F(GtkBackend, TheDialogReturnsThePressedButtonWhileTimersKeepRunning) {
+    int ticks = 0;
+    desktop_->add_timer(20, [&] { ++ticks; });
+    platform::DialogSpec spec;
+    spec.title = "バージョン情報";
+    spec.client_width = 200;
+    spec.client_height = 80;
+    spec.items.push_back(platform::TextItem{10, 10, "Petalwing", {"ＭＳ Ｐ明朝", 9.75, true}, {}});
+    spec.buttons.push_back({"OK", {20, 50, 80, 72}});
+    spec.buttons.push_back({"Later", {100, 50, 160, 72}});
+    int seen_ticks = -1;
+    act_as_user([&] {
+        GtkWidget* dialog = open_toplevel(GTK_TYPE_DIALOG);
+        if (!dialog || ticks < 5) return false;  // let it stand a while
+        EXPECT_STREQ(gtk_window_get_title(GTK_WINDOW(dialog)), "バージョン情報");
+        EXPECT_TRUE(gtk_window_get_modal(GTK_WINDOW(dialog)));
+        std::vector<GtkWidget*> buttons;
+        collect_buttons(dialog, &buttons);
+        EXPECT_EQ(buttons.size(), 2u);
+        if (buttons.size() == 2) gtk_button_clicked(GTK_BUTTON(buttons[1]));
+        seen_ticks = ticks;
+        return true;
+    });
+    EXPECT_EQ(desktop_->run_dialog(spec), 1);
+    EXPECT_GE(seen_ticks, 5) << "timers stood still while the dialog was open";
+}
+
+TEST_F(GtkBackend, TheMenuReturnsTheChosenItemWhileTimersKeepRunning) {
+    int ticks = 0;
+    desktop_->add_timer(20, [&] { ++ticks; });
+    act_as_user([&] {
+        GtkWidget* window = open_toplevel(GTK_TYPE_WINDOW);
+        GtkWidget* menu = window ? gtk_bin_get_child(GTK_BIN(window)) : nullptr;
+        if (!menu || !GTK_IS_MENU(menu) || ticks < 5) return false;
+        GList* items = gtk_container_get_children(GTK_CONTAINER(menu));
+        EXPECT_EQ(g_list_length(items), 3u);
+        gtk_menu_shell_activate_item(GTK_MENU_SHELL(menu), GTK_WIDGET(g_list_nth_data(items, 2)),
+                                     TRUE);
+        g_list_free(items);
+        return true;
+    });
+    EXPECT_EQ(desktop_->popup_menu({{"バージョン情報"}, {"-"}, {"終了"}}), 2);
+    EXPECT_GE(ticks, 5);
+}
+
+TEST_F(GtkBackend, TheMessageBoxShowsTheTextUnderTheGivenCaptionWithOnlyOk) {
+    bool seen = false;
+    act_as_user([&] {
+        GtkWidget* box = open_toplevel(GTK_TYPE_MESSAGE_DIALOG);
+        if (!box) return false;
+        EXPECT_STREQ(gtk_window_get_title(GTK_WINDOW(box)), "Petalwing");
+        gchar* text = nullptr;
+        g_object_get(box, "text", &text, nullptr);
+        EXPECT_STREQ(text, "It failed in reading of region data.");
+        g_free(text);
+        std::vector<GtkWidget*> buttons;
+        collect_buttons(box, &buttons);
+        EXPECT_EQ(buttons.size(), 1u);
+        gtk_dialog_response(GTK_DIALOG(box), GTK_RESPONSE_OK);
+        seen = true;
+        return true;
+    });
+    desktop_->message_box("It failed in reading of region data.", "Petalwing");
+    EXPECT_TRUE(seen);
+}
+
 }  // namespace
 }  // namespace pw::desktop_test
 
