@@ -212,7 +212,7 @@ bool CrashMap::near(int x, int row, int reach) const {
 }
 
 float Pilot::Field::at(int x, int row) const {
-    if (x < 0 || row < 0 || row >= rows) return kInf;
+    if (x < 0 || row < 0 || x >= columns || row >= rows) return kInf;
     return cost[static_cast<std::size_t>(row * columns + x)];
 }
 
@@ -220,8 +220,7 @@ void Pilot::prepare(const Game& g, const platform::ScreenMetrics& screen) {
     tx_ = screen.twips_per_pixel_x;
     ty_ = screen.twips_per_pixel_y;
     if (ground6_) return;
-    const auto* bg = g.frmBG.peek();
-    const int top_px = bg ? ToPixels(bg->Top(), ty_) : 0;
+    const int top_px = ToPixels(g.frmBG.peek()->Top(), ty_);
     const int rows = std::max(screen.height_px - top_px + 1, 1);
     const int columns = screen.width_px + 1;
     ground6_.emplace(g, 6, columns, rows);
@@ -242,7 +241,7 @@ void Pilot::prepare(const Game& g, const platform::ScreenMetrics& screen) {
     }
 }
 
-// Where the ship may fly before the fight: the strip between the top limit and the strip's
+// Where the ship may fly: the strip between the top limit and the strip's
 // bottom (the ship may not hide below the scenery).
 namespace {
 Band FlyingBand(const Game& g, int ty) {
@@ -364,11 +363,11 @@ Pilot::Field& Pilot::boss_field(const Game& g) {
 }
 
 Keys Pilot::decide(const Game& g, const platform::ScreenMetrics& screen) {
-    prepare(g, screen);
     Keys keys;
     const auto* bg = g.frmBG.peek();
     const auto* player = g.frmPlayer.peek();
-    if (!bg || !player) return keys;
+    if (!bg || !player) return keys;  // not set up yet
+    prepare(g, screen);
     const auto& p = g.tPlayer;
     const bool boss = g.bBossFight != kFalse;
     const Limits limits{p.nStep, p.nMaxX, p.nMaxY, p.nMinY, boss};
