@@ -58,6 +58,15 @@ TEST(GtkDesktopStart, WithoutAnXDisplayItSaysSoInOneLineAndEndsWithCode1) {
     EXPECT_EQ(std::count(all.begin(), all.end(), '\n'), 1) << all;
 }
 
+TEST_F(GtkDesktop, OnAWaylandSessionItPlaysThroughXWaylandAndSaysWhereKeysGo) {
+    start_game("wayland-petalwing-test");  // no such compositor: X11 it must be
+    EXPECT_TRUE(window_geometry(*x_, "frmShe").has_value());
+    std::ifstream in(temp("game.log"));
+    std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(all.find("lamp window"), std::string::npos) << all;
+    EXPECT_EQ(std::count(all.begin(), all.end(), '\n'), 1) << all;
+}
+
 TEST_F(GtkDesktop, TitleLampsAndSceneryStandWhereTheGamePutsThemWithTheirSilhouettes) {
     start_game();
     const Image shot = screenshot(*x_, temp("title.png"));

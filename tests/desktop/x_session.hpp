@@ -35,10 +35,11 @@ inline bool have_tool(const std::string& name) {
 // A child process, killed when the test is done with it.
 class Child {
   public:
-    // Starts `argv` with DISPLAY set to `display` (unset when empty); its output goes to
-    // `log` (both streams). `extra_fd` is handed down as it is, for Xvfb's -displayfd.
+    // Starts `argv` with DISPLAY set to `display` (unset when empty), outside any Wayland
+    // session unless `wayland` names one; its output goes to `log` (both streams).
+    // `extra_fd` is handed down as it is, for Xvfb's -displayfd.
     Child(const std::vector<std::string>& argv, const std::string& display, const std::string& log,
-          int extra_fd = -1) {
+          int extra_fd = -1, const std::string& wayland = "") {
         std::vector<char*> args;
         for (const auto& a : argv)
             args.push_back(const_cast<char*>(a.c_str()));
@@ -49,7 +50,10 @@ class Child {
                 unsetenv("DISPLAY");
             else
                 setenv("DISPLAY", display.c_str(), 1);
-            unsetenv("WAYLAND_DISPLAY");
+            if (wayland.empty())
+                unsetenv("WAYLAND_DISPLAY");
+            else
+                setenv("WAYLAND_DISPLAY", wayland.c_str(), 1);
             const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             if (out >= 0) {
                 dup2(out, 1);
@@ -243,9 +247,9 @@ class DesktopTest : public ::testing::Test {
     }
 
     // Starts the game and waits until its title is on the screen.
-    void start_game() {
+    void start_game(const std::string& wayland = "") {
         game_ = std::make_unique<Child>(std::vector<std::string>{kExe}, x_->display(),
-                                        temp("game.log"));
+                                        temp("game.log"), -1, wayland);
         ASSERT_TRUE(eventually([&] { return window_geometry(*x_, "frmSTAFF").has_value(); }, 15s))
             << "the title never showed";
         std::this_thread::sleep_for(500ms);  // a few frames to paint
