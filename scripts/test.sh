@@ -12,3 +12,8 @@ scripts/install-deps.sh build test
 cmake --preset "$preset" >/dev/null
 cmake --build --preset "$preset"
 ctest --preset "$preset" -j2
+
+# The Windows program: cross-built, and its tests and smoke test run under Wine.
+if [ "$preset" = default ]; then
+  scripts/test-win32.sh
+fi

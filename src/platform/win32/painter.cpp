@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <span>
+#include <string>
+#include <vector>
 
 #include "platform/region_gdi.hpp"
 #include "platform/win32/text.hpp"
@@ -19,6 +20,14 @@ BYTE charset_for(const std::string& family) {
     const bool ascii = std::all_of(family.begin(), family.end(),
                                    [](char c) { return static_cast<unsigned char>(c) < 0x80; });
     return ascii ? DEFAULT_CHARSET : SHIFTJIS_CHARSET;
+}
+
+// Faces with the same metrics, for desktops that lack the game's own Japanese fonts (Windows
+// without them, or Wine, whose stand-in for a missing face may have no Japanese glyphs).
+std::vector<std::wstring> stand_ins_for(const std::string& family) {
+    if (family.find("ゴシック") != std::string::npos) return {L"MS PGothic", L"IPAPGothic"};
+    if (family.find("明朝") != std::string::npos) return {L"MS PMincho", L"IPAPMincho"};
+    return {};
 }
 
 // A top-down 32-bit bitmap whose pixels the program can also write directly.
@@ -100,16 +109,33 @@ FontCache::FontCache(int dpi) : dpi_(dpi), measure_dc_(CreateCompatibleDC(nullpt
 HFONT FontCache::get(const platform::Font& font) {
     Key key{font.family, font.points, font.bold};
     auto it = fonts_.find(key);
-    if (it == fonts_.end()) {
-        const int height = -static_cast<int>(std::lround(font.points * dpi_ / 72.0));
-        GdiObject<HFONT> made(CreateFontW(height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE,
-                                          FALSE, FALSE, charset_for(font.family),
-                                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                          DEFAULT_PITCH | FF_DONTCARE, widen(font.family).c_str()));
-        if (!made) return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-        it = fonts_.emplace(std::move(key), std::move(made)).first;
+    if (it != fonts_.end()) return it->second.get();
+
+    const int height = -static_cast<int>(std::lround(font.points * dpi_ / 72.0));
+    const auto create = [&](const std::wstring& face) {
+        return GdiObject<HFONT>(
+            CreateFontW(height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                        charset_for(font.family), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                        DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face.c_str()));
+    };
+    // Whether the font mapper gave the face asked for rather than a substitute.
+    const auto is_face = [&](HFONT made, const std::wstring& face) {
+        wchar_t got[LF_FACESIZE] = {};
+        Selection selected(measure_dc_.get(), made);
+        return GetTextFaceW(measure_dc_.get(), LF_FACESIZE, got) > 0 && face == got;
+    };
+    const std::wstring wanted = widen(font.family);
+    GdiObject<HFONT> made = create(wanted);
+    if (made && !is_face(made.get(), wanted)) {
+        for (const auto& face : stand_ins_for(font.family)) {
+            if (GdiObject<HFONT> other = create(face); other && is_face(other.get(), face)) {
+                made = std::move(other);
+                break;
+            }
+        }
     }
-    return it->second.get();
+    if (!made) return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    return fonts_.emplace(std::move(key), std::move(made)).first->second.get();
 }
 
 int FontCache::text_width(const platform::Font& font, std::string_view text) {

@@ -219,7 +219,7 @@ void Win32Desktop::set_picture(WindowHandle w, platform::Picture picture) {
 
 void Win32Desktop::set_items(WindowHandle w, std::vector<platform::DrawItem> items) {
     Window* win = find(w);
-    if (!win) return;
+    if (!win || win->items == items) return;
     win->items = std::move(items);
     InvalidateRect(win->hwnd, nullptr, FALSE);
 }
