@@ -27,6 +27,11 @@ export PETALWING_WINE=$WINELOADER
 trap '"$WINESERVER" -k 2>/dev/null || true' EXIT
 # One display for everything Wine starts: the prefix's first boot leaves programs running that
 # later windows share.
+# Wine's menu font has no Japanese: it borrows the glyphs of the IPA font the game's texts use.
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
-  [ -f "$WINEPREFIX/system.reg" ] || "$WINELOADER" wineboot -i >/dev/null 2>&1
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    "$WINELOADER" wineboot -i >/dev/null 2>&1
+    "$WINELOADER" reg add "HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink" \
+      /v Tahoma /t REG_MULTI_SZ /d "ipagp.ttf,IPAPGothic" /f >/dev/null 2>&1
+  fi
   ctest --preset win64-tests'
