@@ -121,8 +121,9 @@ void EnemyAppear(Game& g) {
     const Single range = g.tPlayer.nX + static_cast<Single>(kFireRangePx * g.TwipsPerPixelX());
     for (int k = 0; k <= g.nAppearNo; ++k) {
         const auto& e = g.tEnemy[static_cast<std::size_t>(k)];
-        // Only a live enemy fires: a burning or burnt-out slot keeps its counter at 30.
-        if (e.nType == 1 && e.nFire == kFireAt && range < e.nX)
+        // The check looks at the counter and the place only, not at whether the slot is alive:
+        // a slot hit while its counter showed 30 keeps firing from where its enemy was.
+        if (e.nFire == kFireAt && range < e.nX)
             EShotFire(g, static_cast<Integer>(k));
     }
 }

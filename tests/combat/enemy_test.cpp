@@ -94,17 +94,16 @@ TEST_F(Spawning, AnEnemyFiresAgainWhenItsCounterShows30AndItIsFarEnoughAhead) {
     EXPECT_FLOAT_EQ(g->tEShot[0].nX, (100 + 64) * kPx + 1 - kPx);
 }
 
-TEST_F(Spawning, ABurningOrBurntOutSlotNeverFires) {
-    // A slot keeps the counter it had when its enemy was hit; only a live enemy fires.
+TEST_F(Spawning, TheFireCheckLooksAtTheCounterNotAtTheSlotsState) {
+    // A slot keeps the counter it had when its enemy was hit, and fires from where it was.
     PutShip(100 * kPx, 9000);
     g->nAppearNo = 1;
     AliveEnemy(0, 9000, 9000).nFire = 30;
     Enemy(0).nType = 2;
     AliveEnemy(1, 9000, 9000).nFire = 30;
     Enemy(1).nType = 0;
-    for (int frame = 0; frame < 10; ++frame)
-        EnemyAppear(*g);
-    EXPECT_EQ(FlyingShots(), 0);
+    EnemyAppear(*g);
+    EXPECT_EQ(FlyingShots(), 2);
 }
 
 class Flying : public test::CombatFixture {
