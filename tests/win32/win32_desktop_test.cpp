@@ -33,10 +33,10 @@ class Win32DesktopTest : public ::testing::Test {
   protected:
     Win32Desktop desktop;
 
-    // Runs the pump until `done` or about two seconds have passed.
+    // Runs the pump until `done` or about five seconds have passed.
     template <class F>
     void pump_until(F done) {
-        for (int i = 0; i < 400 && !done(); ++i) {
+        for (int i = 0; i < 1000 && !done(); ++i) {
             desktop.pump();
             desktop.sleep_ms(5);
         }
@@ -56,8 +56,8 @@ TEST_F(Win32DesktopTest, ScreenMetricsAreConsistent) {
 
 TEST_F(Win32DesktopTest, TimersFireOnlyInsideThePumpAndTicksCoalesce) {
     int fired = 0;
-    const auto id = desktop.add_timer(20, [&] { ++fired; });
-    desktop.sleep_ms(150);  // seven intervals pass without a pump
+    const auto id = desktop.add_timer(100, [&] { ++fired; });
+    desktop.sleep_ms(450);  // four intervals pass without a pump
     EXPECT_EQ(fired, 0);
     desktop.pump();
     EXPECT_EQ(fired, 1);
@@ -67,7 +67,7 @@ TEST_F(Win32DesktopTest, TimersFireOnlyInsideThePumpAndTicksCoalesce) {
     EXPECT_GE(fired, 3);
     desktop.remove_timer(id);
     const int before = fired;
-    desktop.sleep_ms(60);
+    desktop.sleep_ms(250);
     desktop.pump();
     EXPECT_EQ(fired, before);
 }
