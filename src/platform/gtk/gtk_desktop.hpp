@@ -13,9 +13,9 @@
 #include <memory>
 #include <stdexcept>
 
+#include "platform/cairo/painter.hpp"
 #include "platform/gtk/gobject_ptr.hpp"
 #include "platform/gtk/key_watcher.hpp"
-#include "platform/gtk/painter.hpp"
 #include "platform/platform.hpp"
 
 namespace pw::gtk {
@@ -105,7 +105,7 @@ class GtkDesktop final : public platform::Desktop {
     GdkDisplay* display_ = nullptr;
     bool has_shape_ = false;
     KeyWatcher keys_;
-    Painter painter_;
+    paint::Painter painter_;
     std::optional<Metrics> metrics_;
     std::map<platform::WindowHandle, std::unique_ptr<Window>> windows_;
     platform::WindowHandle next_handle_ = 1;

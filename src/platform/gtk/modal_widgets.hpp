@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/cairo/painter.hpp"
 #include "platform/gtk/gobject_ptr.hpp"
-#include "platform/gtk/painter.hpp"
 #include "platform/platform.hpp"
 
 namespace pw::gtk {
@@ -25,7 +25,7 @@ void popup_at_pointer(GtkMenu* menu, const GdkEvent* click);
 
 struct DialogState {
     const platform::DialogSpec& spec;
-    Painter& painter;
+    paint::Painter& painter;
     bool open = true;
     int button = 0;  // closing the dialog without a button counts as the first one
 };

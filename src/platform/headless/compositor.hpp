@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/cairo/painter.hpp"
 #include "platform/platform.hpp"
 
 namespace pw::headless {
@@ -37,10 +38,8 @@ struct Scene {
 };
 
 // Writes the scene as a PNG; returns false with a reason when the file cannot be written.
-bool write_png(const Scene& scene, const std::string& path, std::string* error);
-
-// Width of a text in pixels, as the compositor would draw it.
-int measure_text(const platform::Font& font, std::string_view text, int dpi);
+bool write_png(const Scene& scene, const std::string& path, paint::Painter& painter,
+               std::string* error);
 
 // The on-screen size of a dialog's frame around its client area.
 struct DialogFrame {

@@ -34,6 +34,7 @@ HeadlessDesktop::HeadlessDesktop(Options options, std::uint32_t clock_start)
     : options_(std::move(options)), clock_start_(clock_start) {
     std::sort(options_.shots.begin(), options_.shots.end());
     if (!options_.trace_path.empty()) trace_.open(options_.trace_path, std::ios::trunc);
+    painter_.set_dpi(options_.dpi);
 }
 
 HeadlessDesktop::~HeadlessDesktop() = default;
@@ -69,7 +70,7 @@ void HeadlessDesktop::take_due_shots(std::uint64_t upto) {
 }
 
 bool HeadlessDesktop::snapshot(const std::string& path, std::string* error) const {
-    return write_png(scene(), path, error);
+    return write_png(scene(), path, painter_, error);
 }
 
 Scene HeadlessDesktop::scene() const {
@@ -188,7 +189,7 @@ void HeadlessDesktop::focus(WindowHandle w) {
 }
 
 int HeadlessDesktop::text_width(const platform::Font& font, std::string_view text) {
-    return measure_text(font, text, options_.dpi);
+    return painter_.text_width(font, text);
 }
 
 platform::TimerId HeadlessDesktop::add_timer(std::uint32_t interval_ms,

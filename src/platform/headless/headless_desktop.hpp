@@ -118,6 +118,8 @@ class HeadlessDesktop final : public platform::Desktop {
     std::optional<MenuView> open_menu_;
     const platform::DialogSpec* open_dialog_ = nullptr;
     std::ofstream trace_;
+    // Measures texts and paints snapshots; it keeps converted pictures between snapshots.
+    mutable paint::Painter painter_;
 };
 
 }  // namespace pw::headless

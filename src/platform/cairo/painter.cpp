@@ -1,10 +1,10 @@
-#include "platform/gtk/painter.hpp"
+#include "platform/cairo/painter.hpp"
 
 #include <pango/pangocairo.h>
 
 #include "platform/font_map.hpp"
 
-namespace pw::gtk {
+namespace pw::paint {
 namespace {
 
 using platform::Colour;
@@ -13,8 +13,6 @@ using platform::Colour;
 constexpr std::size_t kMaxCachedPictures = 128;
 
 using LayoutPtr = ObjectPtr<PangoLayout>;
-using FontPtr = std::unique_ptr<PangoFontDescription,
-                                Releaser<PangoFontDescription, pango_font_description_free>>;
 
 void set_colour(cairo_t* cr, Colour c) {
     cairo_set_source_rgb(cr, c.r / 255.0, c.g / 255.0, c.b / 255.0);
@@ -121,11 +119,11 @@ void Painter::paint_items(cairo_t* cr, const std::vector<platform::DrawItem>& it
 int Painter::text_width(const platform::Font& font, std::string_view text) {
     if (text.empty()) return 0;
     SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1));
-    std::unique_ptr<cairo_t, Releaser<cairo_t, cairo_destroy>> cr(cairo_create(surface.get()));
+    ContextPtr cr(cairo_create(surface.get()));
     auto layout = make_layout(cr.get(), font, text, dpi_);
     int w = 0, h = 0;
     pango_layout_get_pixel_size(layout.get(), &w, &h);
     return w;
 }
 
-}  // namespace pw::gtk
+}  // namespace pw::paint

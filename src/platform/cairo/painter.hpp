@@ -8,10 +8,10 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/gtk/gobject_ptr.hpp"
+#include "platform/cairo/cairo_ptr.hpp"
 #include "platform/platform.hpp"
 
-namespace pw::gtk {
+namespace pw::paint {
 
 class Painter {
   public:
@@ -23,11 +23,12 @@ class Painter {
     void paint_items(cairo_t* cr, const std::vector<platform::DrawItem>& items);
     int text_width(const platform::Font& font, std::string_view text);
 
-  private:
-    cairo_surface_t* surface_for(const platform::Picture& picture);
     void paint_picture(cairo_t* cr, const platform::Picture& picture, int x, int y);
     void paint_text(cairo_t* cr, int x, int y, const platform::Font& font, std::string_view text,
                     platform::Colour fore);
+
+  private:
+    cairo_surface_t* surface_for(const platform::Picture& picture);
 
     struct Cached {
         platform::Picture picture;  // keeps the bitmap, and so its identity, alive
@@ -37,4 +38,4 @@ class Painter {
     double dpi_ = 96;
 };
 
-}  // namespace pw::gtk
+}  // namespace pw::paint
