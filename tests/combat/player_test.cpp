@@ -21,6 +21,9 @@ struct SteerCase {
     float boss_dx_px;    // inside it
 };
 
+// Test listings show a case by its name.
+void PrintTo(const SteerCase& c, std::ostream* os) { *os << c.name; }
+
 class Steering : public test::GameFixture, public ::testing::WithParamInterface<SteerCase> {
   protected:
     Steering() : GameFixture(Held()) {}
