@@ -6,10 +6,16 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/region.hpp"
+
 namespace pw {
 
-// For a box of w x h pixels (both at least 2): each row's inset from the left and the right
-// edge. The middle row spans the full width and the upper half mirrors the lower one.
-std::vector<std::int64_t> ellipse_insets(std::int64_t w, std::int64_t h);
+// CreateEllipticRgn's pixels as one-row rectangles, top to bottom: the box is ordered, then
+// loses its last column and row (right and bottom are exclusive once more than the caller
+// expects); if fewer than 2 pixels remain either way the result is that plain rectangle. An
+// empty box gives nothing (gdi32 makes a one-pixel strip outside it; here it matches an empty
+// CreateRectRgn). Throws std::length_error for boxes over 2^19 pixels on a side, where the
+// walk's 64-bit error terms would overflow; no screen is that big.
+std::vector<Rect> ellipse_rows(Rect box);
 
 }  // namespace pw

@@ -106,32 +106,14 @@ Region Region::rectangle(Rect box) {
     return result;
 }
 
-// The pixel rule of CreateEllipticRgn: the box is ordered and loses its last column and row;
-// under 2 pixels either way it is a plain rectangle. The rows come from the walk both builds
-// share rather than from CreateEllipticRgn itself, whose pixels differ between Windows and
-// Wine (and Wine's are not always in banded form). An empty box is an empty region, as for a
-// rectangle.
+// The rows come from the walk both builds share rather than from CreateEllipticRgn itself,
+// whose pixels differ between Windows and Wine (and Wine's are not always in banded form).
 Region Region::ellipse(Rect box) {
-    box = ordered(box);
-    if (is_empty(box)) return Region();
-    const std::int64_t w = std::int64_t{box.right} - box.left - 1;
-    const std::int64_t h = std::int64_t{box.bottom} - box.top - 1;
-    if (w < 2 || h < 2) {
-        return rectangle({box.left, box.top, static_cast<std::int32_t>(box.left + w),
-                          static_cast<std::int32_t>(box.top + h)});
-    }
-    constexpr std::int64_t max_side = std::int64_t{1} << 19;
-    if (w > max_side || h > max_side) throw std::length_error("ellipse box too large");
-
-    const std::vector<std::int64_t> inset = ellipse_insets(w, h);
     std::vector<std::int32_t> rows;
-    rows.reserve(inset.size() * 4);
-    for (std::size_t i = 0; i < inset.size(); ++i) {
-        const auto top = static_cast<std::int32_t>(box.top + static_cast<std::int64_t>(i));
-        rows.insert(rows.end(), {static_cast<std::int32_t>(box.left + inset[i]), top,
-                                 static_cast<std::int32_t>(box.left + w - inset[i]), top + 1});
-    }
+    for (const Rect& r : ellipse_rows(box))
+        rows.insert(rows.end(), {r.left, r.top, r.right, r.bottom});
     Region result;
+    if (rows.empty()) return result;
     HRGN rgn = rgn_from_rects(rows);
     if (!rgn) throw std::bad_alloc();
     std::swap(result.impl_->rgn, rgn);

@@ -106,33 +106,10 @@ Region Region::rectangle(Rect box) {
     return result;
 }
 
-// gdi32's pixel rule: the box is ordered, then loses its last column and row (so right and
-// bottom are exclusive once more than the caller expects); if fewer than 2 pixels remain
-// either way it is a plain rectangle, otherwise each row of the ellipse inscribed in what
-// remains is a run inset from both sides. gdi32 turns a box of zero width or height into a
-// one-pixel strip outside it; here an empty box gives an empty region, as CreateRectRgn does.
 Region Region::ellipse(Rect box) {
-    box = ordered(box);
-    if (is_empty(box)) return Region();
-    const std::int64_t w = std::int64_t{box.right} - box.left - 1;
-    const std::int64_t h = std::int64_t{box.bottom} - box.top - 1;
-    if (w < 2 || h < 2) {
-        return rectangle({box.left, box.top, static_cast<std::int32_t>(box.left + w),
-                          static_cast<std::int32_t>(box.top + h)});
-    }
-    // The walk's error terms grow as w*w*h; past this no screen is that big and int64 would
-    // overflow.
-    constexpr std::int64_t max_side = std::int64_t{1} << 19;
-    if (w > max_side || h > max_side) throw std::length_error("ellipse box too large");
-
-    const std::vector<std::int64_t> inset = ellipse_insets(w, h);
     std::vector<pixman_box32_t> rows;
-    rows.reserve(inset.size());
-    for (std::size_t i = 0; i < inset.size(); ++i) {
-        const auto top = static_cast<std::int32_t>(box.top + static_cast<std::int64_t>(i));
-        rows.push_back({static_cast<std::int32_t>(box.left + inset[i]), top,
-                        static_cast<std::int32_t>(box.left + w - inset[i]), top + 1});
-    }
+    for (const Rect& r : ellipse_rows(box))
+        rows.push_back(to_box(r));
     Region result;
     check(pixman_region32_init_rects(&result.impl_->region, rows.data(),
                                      static_cast<int>(rows.size())));

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "platform/cairo/cairo_ptr.hpp"
+#include "platform/cairo/painter.hpp"
 
 namespace pw::headless {
 namespace {

@@ -7,8 +7,11 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/cairo/painter.hpp"
 #include "platform/platform.hpp"
+
+namespace pw::paint {
+class Painter;
+}
 
 namespace pw::headless {
 

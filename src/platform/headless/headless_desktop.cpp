@@ -4,6 +4,7 @@
 #include <limits>
 #include <utility>
 
+#include "platform/cairo/painter.hpp"
 #include "platform/json.hpp"
 
 namespace pw::headless {
@@ -31,10 +32,12 @@ HeadlessDesktop::HeadlessDesktop(Options options)
     : HeadlessDesktop(options, clock_start_for(options.seed)) {}
 
 HeadlessDesktop::HeadlessDesktop(Options options, std::uint32_t clock_start)
-    : options_(std::move(options)), clock_start_(clock_start) {
+    : options_(std::move(options)),
+      clock_start_(clock_start),
+      painter_(std::make_unique<paint::Painter>()) {
     std::sort(options_.shots.begin(), options_.shots.end());
     if (!options_.trace_path.empty()) trace_.open(options_.trace_path, std::ios::trunc);
-    painter_.set_dpi(options_.dpi);
+    painter_->set_dpi(options_.dpi);
 }
 
 HeadlessDesktop::~HeadlessDesktop() = default;
@@ -70,7 +73,7 @@ void HeadlessDesktop::take_due_shots(std::uint64_t upto) {
 }
 
 bool HeadlessDesktop::snapshot(const std::string& path, std::string* error) const {
-    return write_png(scene(), path, painter_, error);
+    return write_png(scene(), path, *painter_, error);
 }
 
 Scene HeadlessDesktop::scene() const {
@@ -189,7 +192,7 @@ void HeadlessDesktop::focus(WindowHandle w) {
 }
 
 int HeadlessDesktop::text_width(const platform::Font& font, std::string_view text) {
-    return painter_.text_width(font, text);
+    return painter_->text_width(font, text);
 }
 
 platform::TimerId HeadlessDesktop::add_timer(std::uint32_t interval_ms,

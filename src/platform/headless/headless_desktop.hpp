@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -119,7 +120,7 @@ class HeadlessDesktop final : public platform::Desktop {
     const platform::DialogSpec* open_dialog_ = nullptr;
     std::ofstream trace_;
     // Measures texts and paints snapshots; it keeps converted pictures between snapshots.
-    mutable paint::Painter painter_;
+    std::unique_ptr<paint::Painter> painter_;
 };
 
 }  // namespace pw::headless
