@@ -7,10 +7,8 @@
 #include <stdexcept>
 
 #include "app/options.hpp"
+#include "app/play.hpp"
 #include "app/sprite_sheet.hpp"
-#include "driver/autopilot.hpp"
-#include "driver/game_state.hpp"
-#include "driver/mod_Define.hpp"
 #include "platform/headless/headless_desktop.hpp"
 #ifdef PETALWING_GTK
 #include "platform/gtk/gtk_desktop.hpp"
@@ -77,21 +75,5 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    // The built-in player sits between the game and the desktop and answers for the keys.
-    std::unique_ptr<pw::Autopilot> autopilot;
-    if (options.autopilot) autopilot = std::make_unique<pw::Autopilot>(*desktop);
-    pw::platform::Desktop& played = autopilot ? *autopilot : *desktop;
-
-    int code = 0;
-    {
-        auto game = std::make_unique<pw::Game>(played);
-        if (autopilot) autopilot->attach(*game);
-        try {
-            pw::Main(*game, options.command_line);
-        } catch (const pw::platform::ProgramEnd& end) {
-            code = end.exit_code;
-        }
-    }
-    desktop->finish(code);
-    return code;
+    return pw::app::play(*desktop, options);
 }

@@ -7,8 +7,7 @@
 #include <string>
 
 #include "app/options.hpp"
-#include "driver/game_state.hpp"
-#include "driver/mod_Define.hpp"
+#include "app/play.hpp"
 #include "platform/win32/entry.hpp"
 
 namespace {
@@ -40,15 +39,5 @@ int main() {
         return 2;
     }
 
-    int code = 0;
-    {
-        auto game = std::make_unique<pw::Game>(*desktop);
-        try {
-            pw::Main(*game, options.command_line);
-        } catch (const pw::platform::ProgramEnd& end) {
-            code = end.exit_code;
-        }
-    }
-    desktop->finish(code);
-    return code;
+    return pw::app::play(*desktop, options);
 }

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/gtk/modal_widgets.hpp"
+#include "platform/scope_exit.hpp"
 
 namespace pw::gtk {
 
@@ -29,14 +30,6 @@ constexpr int kCaptionHeight = 19;
 // pump goes through GLib's main loop only when something may be waiting there: X events, a
 // due timer, GTK work that a change of ours asked for, or, at this interval, anything else.
 constexpr gint64 kQuietPumpUs = 10'000;
-
-template <class F>
-struct OnExit {
-    F f;
-    ~OnExit() { f(); }
-};
-template <class F>
-OnExit(F) -> OnExit<F>;
 
 GdkDisplay* open_display() {
     gdk_set_allowed_backends("x11");  // shapes, raw keys and override-redirect are X11's
@@ -398,7 +391,7 @@ void GtkDesktop::deliver_input() {
         auto handler = win->events.mouse_down;  // the handler may unload its window
         if (!handler) continue;
         current_click_ = input.event.get();
-        OnExit done{[this] { current_click_ = nullptr; }};
+        ScopeExit done{[this] { current_click_ = nullptr; }};
         handler(input.button, input.x, input.y);
     }
 }
@@ -414,7 +407,7 @@ void GtkDesktop::run_due_timers() {
         it->second.due = false;
         it->second.running = true;
         auto handler = it->second.handler;  // the handler may remove its own timer
-        OnExit done{[this, id] {
+        ScopeExit done{[this, id] {
             if (auto t = timers_.find(id); t != timers_.end()) t->second.running = false;
         }};
         handler();

@@ -6,6 +6,7 @@
 
 #include "platform/cairo/painter.hpp"
 #include "platform/json.hpp"
+#include "platform/scope_exit.hpp"
 
 namespace pw::headless {
 
@@ -19,13 +20,6 @@ std::uint32_t clock_start_for(std::uint64_t seed) {
     return static_cast<std::uint32_t>(seed * 2654435761ULL + 100000ULL);
 }
 
-template <class F>
-struct OnExit {
-    F f;
-    ~OnExit() { f(); }
-};
-template <class F>
-OnExit(F) -> OnExit<F>;
 }  // namespace
 
 HeadlessDesktop::HeadlessDesktop(Options options)
@@ -217,7 +211,7 @@ void HeadlessDesktop::run_due_timers() {
         it->second.due = elapsed_ + it->second.interval;
         it->second.running = true;
         auto handler = it->second.handler;  // the handler may remove its own timer
-        OnExit done{[this, id] {
+        ScopeExit done{[this, id] {
             if (auto t = timers_.find(id); t != timers_.end()) t->second.running = false;
         }};
         handler();
@@ -282,7 +276,7 @@ std::optional<int> HeadlessDesktop::popup_menu(const std::vector<platform::MenuI
         if (items[i].caption != "-" && items[i].caption == *answer) chosen = static_cast<int>(i);
 
     open_menu_ = MenuView{mouse_x_, mouse_y_, items, chosen.value_or(-1)};
-    OnExit close{[this] { open_menu_.reset(); }};
+    ScopeExit close{[this] { open_menu_.reset(); }};
     wait_modal(elapsed_ + kMenuPickMs);
     return chosen;
 }
@@ -297,7 +291,7 @@ int HeadlessDesktop::run_dialog(const platform::DialogSpec& dialog) {
         close_at = std::numeric_limits<std::uint64_t>::max();  // open until the run ends
     }
     open_dialog_ = &dialog;
-    OnExit close{[this] { open_dialog_ = nullptr; }};
+    ScopeExit close{[this] { open_dialog_ = nullptr; }};
     wait_modal(close_at);
     return 0;
 }
