@@ -50,7 +50,7 @@ class DesktopDecorator : public Desktop {
     std::optional<int> popup_menu(const std::vector<MenuItem>& items) override {
         return inner_.popup_menu(items);
     }
-    int run_dialog(const DialogSpec& dialog) override { return inner_.run_dialog(dialog); }
+    int run_dialog(const DialogLayout& dialog) override { return inner_.run_dialog(dialog); }
     void message_box(std::string_view text, std::string_view caption) override {
         inner_.message_box(text, caption);
     }

@@ -108,7 +108,7 @@ struct DialogButton {
     Rect box;
 };
 // A modal dialog with a caption bar: title, client size, contents and buttons.
-struct DialogSpec {
+struct DialogLayout {
     std::string title;
     Picture icon;
     int client_width = 0, client_height = 0;
@@ -160,7 +160,7 @@ class Desktop {
     // Popup menu at the mouse position; the chosen item's index, or nullopt.
     virtual std::optional<int> popup_menu(const std::vector<MenuItem>& items) = 0;
     // Modal dialog; timers keep running while it is open. Returns the pressed button's index.
-    virtual int run_dialog(const DialogSpec& dialog) = 0;
+    virtual int run_dialog(const DialogLayout& dialog) = 0;
     // Message box with an OK button only.
     virtual void message_box(std::string_view text, std::string_view caption) = 0;
 

@@ -98,20 +98,20 @@ FrmVersion::FrmVersion(WindowSystem& ws, std::string name)
 }
 
 void FrmVersion::ShowModal() {
-    platform::DialogSpec spec;
-    spec.title = "バージョン情報";
-    spec.icon = art::icon_picture();
-    spec.client_width = kDialogWidth;
-    spec.client_height = kDialogHeight;
-    spec.items = draw_items();
-    spec.buttons.push_back({"OK", {kOkLeft, kOkTop, kOkLeft + kOkWidth, kOkTop + kOkHeight}});
+    platform::DialogLayout layout;
+    layout.title = "バージョン情報";
+    layout.icon = art::icon_picture();
+    layout.client_width = kDialogWidth;
+    layout.client_height = kDialogHeight;
+    layout.items = draw_items();
+    layout.buttons.push_back({"OK", {kOkLeft, kOkTop, kOkLeft + kOkWidth, kOkTop + kOkHeight}});
     auto& ws = system();
     json::Fields open;
-    open.str("state", "open").str("title", spec.title);
+    open.str("state", "open").str("title", layout.title);
     ws.trace("dialog", open.text());
-    ws.desktop().run_dialog(spec);
+    ws.desktop().run_dialog(layout);
     json::Fields closed;
-    closed.str("state", "close").str("title", spec.title);
+    closed.str("state", "close").str("title", layout.title);
     ws.trace("dialog", closed.text());
     if (auto click = Command1_Click) click();  // may unload this dialog
 }

@@ -196,13 +196,14 @@ void collect_buttons(GtkWidget* widget, gpointer list) {
 TEST_F(GtkBackend, TheDialogReturnsThePressedButtonWhileTimersKeepRunning) {
     int ticks = 0;
     desktop_->add_timer(20, [&] { ++ticks; });
-    platform::DialogSpec spec;
-    spec.title = "バージョン情報";
-    spec.client_width = 200;
-    spec.client_height = 80;
-    spec.items.push_back(platform::TextItem{10, 10, "Petalwing", {"ＭＳ Ｐ明朝", 9.75, true}, {}});
-    spec.buttons.push_back({"OK", {20, 50, 80, 72}});
-    spec.buttons.push_back({"Later", {100, 50, 160, 72}});
+    platform::DialogLayout layout;
+    layout.title = "バージョン情報";
+    layout.client_width = 200;
+    layout.client_height = 80;
+    layout.items.push_back(
+        platform::TextItem{10, 10, "Petalwing", {"ＭＳ Ｐ明朝", 9.75, true}, {}});
+    layout.buttons.push_back({"OK", {20, 50, 80, 72}});
+    layout.buttons.push_back({"Later", {100, 50, 160, 72}});
     int seen_ticks = -1;
     act_as_user([&] {
         GtkWidget* dialog = open_toplevel(GTK_TYPE_DIALOG);
@@ -216,7 +217,7 @@ TEST_F(GtkBackend, TheDialogReturnsThePressedButtonWhileTimersKeepRunning) {
         seen_ticks = ticks;
         return true;
     });
-    EXPECT_EQ(desktop_->run_dialog(spec), 1);
+    EXPECT_EQ(desktop_->run_dialog(layout), 1);
     EXPECT_GE(seen_ticks, 5) << "timers stood still while the dialog was open";
 }
 

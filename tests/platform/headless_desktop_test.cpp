@@ -128,9 +128,9 @@ TEST(Menus, TheScriptedAnswerIsChosenAndTimersRunWhileOpen) {
 
 TEST(Dialogs, CloseAfterTheScriptedDelay) {
     HeadlessDesktop d(with_script("dialog 1500\n"));
-    platform::DialogSpec spec;
-    spec.title = "x";
-    EXPECT_EQ(d.run_dialog(spec), 0);
+    platform::DialogLayout layout;
+    layout.title = "x";
+    EXPECT_EQ(d.run_dialog(layout), 0);
     EXPECT_EQ(d.elapsed(), 1500u);
 }
 

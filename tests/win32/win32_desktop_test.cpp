@@ -160,14 +160,14 @@ TEST_F(Win32DesktopTest, WiderTextMeasuresWider) {
 }
 
 TEST_F(Win32DesktopTest, TheDialogRunsTimersAndReturnsThePressedButton) {
-    platform::DialogSpec spec;
-    spec.title = "バージョン情報";
-    spec.client_width = 330;
-    spec.client_height = 150;
-    spec.items.push_back(platform::LabelItem{
+    platform::DialogLayout layout;
+    layout.title = "バージョン情報";
+    layout.client_width = 330;
+    layout.client_height = 150;
+    layout.items.push_back(platform::LabelItem{
         {60, 12, 310, 32}, std::nullopt, "Petalwing", {"ＭＳ Ｐ明朝", 9.75, true}, {0, 0, 0}});
-    spec.buttons.push_back({"OK", {240, 110, 320, 134}});
-    spec.buttons.push_back({"Other", {150, 110, 230, 134}});
+    layout.buttons.push_back({"OK", {240, 110, 320, 134}});
+    layout.buttons.push_back({"Other", {150, 110, 230, 134}});
     int ticks = 0;
     desktop.add_timer(10, [&] {
         // A user who waits a little, then presses the second button.
@@ -176,7 +176,7 @@ TEST_F(Win32DesktopTest, TheDialogRunsTimersAndReturnsThePressedButton) {
         if (HWND button = dialog ? GetDlgItem(dialog, 1001) : nullptr)
             PostMessageW(button, BM_CLICK, 0, 0);
     });
-    EXPECT_EQ(desktop.run_dialog(spec), 1);
+    EXPECT_EQ(desktop.run_dialog(layout), 1);
     EXPECT_GE(ticks, 3);
     EXPECT_EQ(FindWindowW(L"PetalwingDialog", nullptr), nullptr);
 }

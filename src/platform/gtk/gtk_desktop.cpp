@@ -447,7 +447,7 @@ std::optional<int> GtkDesktop::popup_menu(const std::vector<platform::MenuItem>&
     return choice.chosen;
 }
 
-int GtkDesktop::run_dialog(const platform::DialogSpec& dialog) {
+int GtkDesktop::run_dialog(const platform::DialogLayout& dialog) {
     metrics();
     DialogState state{dialog, painter_};
     WidgetPtr window = build_dialog(state, lamp_window());

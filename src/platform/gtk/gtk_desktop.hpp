@@ -59,7 +59,7 @@ class GtkDesktop final : public platform::Desktop {
     void pump() override;
 
     std::optional<int> popup_menu(const std::vector<platform::MenuItem>& items) override;
-    int run_dialog(const platform::DialogSpec& dialog) override;
+    int run_dialog(const platform::DialogLayout& dialog) override;
     void message_box(std::string_view text, std::string_view caption) override;
 
   private:

@@ -25,7 +25,7 @@ void on_menu_closed(GtkMenuShell*, gpointer data) {
 
 gboolean on_dialog_draw(GtkWidget*, cairo_t* cr, gpointer data) {
     auto* state = static_cast<DialogState*>(data);
-    state->painter.paint_items(cr, state->spec.items);
+    state->painter.paint_items(cr, state->layout.items);
     return FALSE;
 }
 
@@ -71,39 +71,39 @@ void popup_at_pointer(GtkMenu* menu, const GdkEvent* click) {
 }
 
 WidgetPtr build_dialog(DialogState& state, GtkWindow* parent) {
-    const platform::DialogSpec& spec = state.spec;
+    const platform::DialogLayout& layout = state.layout;
     WidgetPtr dialog(gtk_dialog_new());
     GtkWindow* window = GTK_WINDOW(dialog.get());
-    gtk_window_set_title(window, spec.title.c_str());
+    gtk_window_set_title(window, layout.title.c_str());
     gtk_window_set_modal(window, TRUE);
     gtk_window_set_resizable(window, FALSE);
     gtk_window_set_keep_above(window, TRUE);
     gtk_window_set_type_hint(window, GDK_WINDOW_TYPE_HINT_DIALOG);
     if (parent) gtk_window_set_transient_for(window, parent);
     gtk_window_set_position(window, parent ? GTK_WIN_POS_CENTER : GTK_WIN_POS_CENTER_ALWAYS);
-    if (spec.icon) gtk_window_set_icon(window, pixbuf_from(spec.icon).get());
+    if (layout.icon) gtk_window_set_icon(window, pixbuf_from(layout.icon).get());
 
     GtkWidget* content = gtk_dialog_get_content_area(GTK_DIALOG(dialog.get()));
     gtk_container_set_border_width(GTK_CONTAINER(content), 0);
-    GtkWidget* layout = gtk_fixed_new();
+    GtkWidget* fixed = gtk_fixed_new();
     GtkWidget* area = gtk_drawing_area_new();
-    gtk_widget_set_size_request(area, spec.client_width, spec.client_height);
+    gtk_widget_set_size_request(area, layout.client_width, layout.client_height);
     g_signal_connect(area, "draw", G_CALLBACK(on_dialog_draw), &state);
-    gtk_fixed_put(GTK_FIXED(layout), area, 0, 0);
-    for (std::size_t i = 0; i < spec.buttons.size(); ++i) {
-        const auto& b = spec.buttons[i];
+    gtk_fixed_put(GTK_FIXED(fixed), area, 0, 0);
+    for (std::size_t i = 0; i < layout.buttons.size(); ++i) {
+        const auto& b = layout.buttons[i];
         GtkWidget* button = gtk_button_new_with_label(b.caption.c_str());
         gtk_widget_set_size_request(button, b.box.right - b.box.left, b.box.bottom - b.box.top);
         set_index(button, static_cast<int>(i));
         g_signal_connect(button, "clicked", G_CALLBACK(on_dialog_button), dialog.get());
-        gtk_fixed_put(GTK_FIXED(layout), button, b.box.left, b.box.top);
+        gtk_fixed_put(GTK_FIXED(fixed), button, b.box.left, b.box.top);
         if (i == 0) {
             gtk_widget_set_can_default(button, TRUE);
             gtk_window_set_default(window, button);
             gtk_window_set_focus(window, button);
         }
     }
-    gtk_box_pack_start(GTK_BOX(content), layout, TRUE, TRUE, 0);
+    gtk_box_pack_start(GTK_BOX(content), fixed, TRUE, TRUE, 0);
     g_signal_connect(dialog.get(), "response", G_CALLBACK(on_dialog_response), &state);
     return dialog;
 }

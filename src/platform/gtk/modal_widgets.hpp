@@ -24,7 +24,7 @@ WidgetPtr build_menu(const std::vector<platform::MenuItem>& items, MenuChoice& c
 void popup_at_pointer(GtkMenu* menu, const GdkEvent* click);
 
 struct DialogState {
-    const platform::DialogSpec& spec;
+    const platform::DialogLayout& layout;
     paint::Painter& painter;
     bool open = true;
     int button = 0;  // closing the dialog without a button counts as the first one

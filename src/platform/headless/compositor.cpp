@@ -102,7 +102,7 @@ void draw_menu(cairo_t* cr, Painter& painter, const Scene& s, MenuView m) {
     }
 }
 
-void draw_dialog(cairo_t* cr, Painter& painter, const Scene& s, const platform::DialogSpec& d) {
+void draw_dialog(cairo_t* cr, Painter& painter, const Scene& s, const platform::DialogLayout& d) {
     const auto f = kDialogFrame;
     const int w = d.client_width + 2 * f.border, h = d.client_height + 2 * f.border + f.caption;
     const int x = (s.width - w) / 2, y = (s.height - s.taskbar - h) / 2;
@@ -147,7 +147,8 @@ bool write_png(const Scene& scene, const std::string& path, Painter& painter, st
     for (const auto& w : scene.windows)
         draw_window(cr, painter, w);
     draw_taskbar(cr, painter, scene);
-    if (scene.dialog && scene.dialog->spec) draw_dialog(cr, painter, scene, *scene.dialog->spec);
+    if (scene.dialog && scene.dialog->layout)
+        draw_dialog(cr, painter, scene, *scene.dialog->layout);
     if (scene.menu) draw_menu(cr, painter, scene, *scene.menu);
     const auto status = cairo_surface_write_to_png(surface.get(), path.c_str());
     if (status != CAIRO_STATUS_SUCCESS) {

@@ -30,7 +30,7 @@ struct MenuView {
 };
 
 struct DialogView {
-    const platform::DialogSpec* spec = nullptr;
+    const platform::DialogLayout* layout = nullptr;
 };
 
 struct Scene {

@@ -281,7 +281,7 @@ std::optional<int> HeadlessDesktop::popup_menu(const std::vector<platform::MenuI
     return chosen;
 }
 
-int HeadlessDesktop::run_dialog(const platform::DialogSpec& dialog) {
+int HeadlessDesktop::run_dialog(const platform::DialogLayout& dialog) {
     std::uint64_t close_at = elapsed_;
     auto& delays = options_.script.dialog_delays;
     if (!delays.empty()) {

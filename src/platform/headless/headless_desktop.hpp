@@ -58,7 +58,7 @@ class HeadlessDesktop final : public platform::Desktop {
     void pump() override;
 
     std::optional<int> popup_menu(const std::vector<platform::MenuItem>& items) override;
-    int run_dialog(const platform::DialogSpec& dialog) override;
+    int run_dialog(const platform::DialogLayout& dialog) override;
     void message_box(std::string_view text, std::string_view caption) override;
 
     bool tracing() const override { return trace_.is_open(); }
@@ -117,7 +117,7 @@ class HeadlessDesktop final : public platform::Desktop {
     platform::TimerId next_timer_ = 1;
     int mouse_x_ = 0, mouse_y_ = 0;
     std::optional<MenuView> open_menu_;
-    const platform::DialogSpec* open_dialog_ = nullptr;
+    const platform::DialogLayout* open_dialog_ = nullptr;
     std::ofstream trace_;
     // Measures texts and paints snapshots; it keeps converted pictures between snapshots.
     std::unique_ptr<paint::Painter> painter_;

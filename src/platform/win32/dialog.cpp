@@ -60,7 +60,7 @@ Icon icon_from(const platform::Picture& picture) {
 
 struct Win32Desktop::Dialog {
     Win32Desktop* desktop = nullptr;
-    const platform::DialogSpec* spec = nullptr;
+    const platform::DialogLayout* layout = nullptr;
     platform::Colour face;
     bool done = false;
     int result = 0;
@@ -70,10 +70,10 @@ void Win32Desktop::register_dialog_class(HINSTANCE instance) {
     register_class(instance, kDialogClass, &Win32Desktop::dialog_proc);
 }
 
-int Win32Desktop::run_dialog(const platform::DialogSpec& spec) {
-    Dialog state{this, &spec, face_colour()};
+int Win32Desktop::run_dialog(const platform::DialogLayout& layout) {
+    Dialog state{this, &layout, face_colour()};
 
-    RECT frame{0, 0, spec.client_width, spec.client_height};
+    RECT frame{0, 0, layout.client_width, layout.client_height};
     AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
     const int w = frame.right - frame.left, h = frame.bottom - frame.top;
     RECT work{};
@@ -81,17 +81,17 @@ int Win32Desktop::run_dialog(const platform::DialogSpec& spec) {
     const int x = work.left + (work.right - work.left - w) / 2;
     const int y = work.top + (work.bottom - work.top - h) / 2;
 
-    const Icon icon = icon_from(spec.icon);  // outlives the window that shows it
-    OwnedWindow dialog(CreateWindowExW(kExStyle, kDialogClass, widen(spec.title).c_str(), kStyle, x,
-                                       y, w, h, nullptr, nullptr, instance_, &state));
+    const Icon icon = icon_from(layout.icon);  // outlives the window that shows it
+    OwnedWindow dialog(CreateWindowExW(kExStyle, kDialogClass, widen(layout.title).c_str(), kStyle,
+                                       x, y, w, h, nullptr, nullptr, instance_, &state));
     if (!dialog) return 0;
     if (icon) {
         SendMessageW(dialog.get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon.get()));
         SendMessageW(dialog.get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon.get()));
     }
     const HFONT button_font = fonts_.get(kButtonFont);
-    for (std::size_t i = 0; i < spec.buttons.size(); ++i) {
-        const auto& b = spec.buttons[i];
+    for (std::size_t i = 0; i < layout.buttons.size(); ++i) {
+        const auto& b = layout.buttons[i];
         const DWORD style =
             WS_CHILD | WS_VISIBLE | WS_TABSTOP | (i == 0 ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
         HWND button = CreateWindowExW(
@@ -131,14 +131,14 @@ LRESULT CALLBACK Win32Desktop::dialog_proc(HWND hwnd, UINT message, WPARAM wp, L
         case WM_PAINT: {
             PAINTSTRUCT ps;
             HDC dc = BeginPaint(hwnd, &ps);
-            paint(dc, state->spec->client_width, state->spec->client_height,
-                  {state->face, nullptr, &state->spec->items}, state->desktop->fonts_);
+            paint(dc, state->layout->client_width, state->layout->client_height,
+                  {state->face, nullptr, &state->layout->items}, state->desktop->fonts_);
             EndPaint(hwnd, &ps);
             return 0;
         }
         case WM_COMMAND: {
             const int id = LOWORD(wp);
-            const int count = static_cast<int>(state->spec->buttons.size());
+            const int count = static_cast<int>(state->layout->buttons.size());
             if (id >= kFirstButtonId && id < kFirstButtonId + count) {
                 state->result = id - kFirstButtonId;
                 state->done = true;

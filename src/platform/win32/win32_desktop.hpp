@@ -51,7 +51,7 @@ class Win32Desktop final : public platform::Desktop {
     void pump() override;
 
     std::optional<int> popup_menu(const std::vector<platform::MenuItem>& items) override;
-    int run_dialog(const platform::DialogSpec& dialog) override;
+    int run_dialog(const platform::DialogLayout& dialog) override;
     void message_box(std::string_view text, std::string_view caption) override;
 
     // The native window behind a handle (null for none), for tests that act as the user.
