@@ -61,6 +61,11 @@ class Region {
     const Impl& impl() const { return *impl_; }
 
   private:
+    // The backend's own parts; the checks around them are shared by both builds.
+    // Rectangles of 4 words each, in any order; nullopt where the platform refuses them.
+    static std::optional<Region> from_rect_words(std::span<const std::int32_t> words);
+    void translate(std::int32_t dx, std::int32_t dy);  // the move must fit in 32 bits
+
     std::unique_ptr<Impl> impl_;
 };
 

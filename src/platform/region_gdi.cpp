@@ -19,8 +19,6 @@ namespace pw {
 
 namespace {
 
-using Limits = std::numeric_limits<std::int32_t>;
-
 HRGN new_empty() {
     HRGN rgn = CreateRectRgn(0, 0, 0, 0);
     if (!rgn) throw std::bad_alloc();
@@ -112,27 +110,14 @@ Region Region::ellipse(Rect box) {
     std::vector<std::int32_t> rows;
     for (const Rect& r : ellipse_rows(box))
         rows.insert(rows.end(), {r.left, r.top, r.right, r.bottom});
-    Region result;
-    if (rows.empty()) return result;
-    HRGN rgn = rgn_from_rects(rows);
-    if (!rgn) throw std::bad_alloc();
-    std::swap(result.impl_->rgn, rgn);
-    DeleteObject(rgn);
-    return result;
+    if (rows.empty()) return Region();
+    auto result = from_rect_words(rows);
+    if (!result) throw std::bad_alloc();
+    return std::move(*result);
 }
 
-std::optional<Region> Region::from_data(std::span<const std::int32_t> block, std::size_t bytes) {
-    constexpr std::size_t header_words = 8, header_bytes = 32, rect_words = 4;
-    if (block.size() < header_words) return std::nullopt;
-    if (block[0] != static_cast<std::int32_t>(header_bytes) || block[1] != RDH_RECTANGLES)
-        return std::nullopt;
-    const std::size_t count = static_cast<std::uint32_t>(block[2]);
-    if (count > (Limits::max() - header_bytes) / (rect_words * sizeof(std::int32_t)))
-        return std::nullopt;
-    if (bytes < header_bytes + count * rect_words * sizeof(std::int32_t)) return std::nullopt;
-    if (block.size() < header_words + count * rect_words) return std::nullopt;
-    // The caller's size and bounds fields are not trusted: GDI gets a header of our own.
-    HRGN rgn = rgn_from_rects(block.subspan(header_words, count * rect_words));
+std::optional<Region> Region::from_rect_words(std::span<const std::int32_t> words) {
+    HRGN rgn = rgn_from_rects(words);
     if (!rgn) return std::nullopt;
     Region result;
     std::swap(result.impl_->rgn, rgn);
@@ -160,24 +145,7 @@ RegionKind Region::kind() const {
     return checked(GetRgnBox(impl_->rgn, &box));
 }
 
-void Region::offset(std::int32_t dx, std::int32_t dy) {
-    if (empty() || (dx == 0 && dy == 0)) return;
-    // Keep only the part that still has coordinates after the move, so nothing wraps around
-    // to the far side of the plane.
-    const Rect b = bounds();
-    const auto fits = [](std::int64_t v) { return v >= Limits::min() && v <= Limits::max(); };
-    if (!fits(std::int64_t{b.left} + dx) || !fits(std::int64_t{b.right} + dx) ||
-        !fits(std::int64_t{b.top} + dy) || !fits(std::int64_t{b.bottom} + dy)) {
-        const auto clamp = [](std::int64_t v) {
-            return static_cast<std::int32_t>(
-                std::clamp<std::int64_t>(v, Limits::min(), Limits::max()));
-        };
-        const Region room = rectangle(
-            {clamp(std::int64_t{Limits::min()} - dx), clamp(std::int64_t{Limits::min()} - dy),
-             clamp(std::int64_t{Limits::max()} - dx), clamp(std::int64_t{Limits::max()} - dy)});
-        combine(*this, room, CombineMode::And);
-        if (empty()) return;
-    }
+void Region::translate(std::int32_t dx, std::int32_t dy) {
     checked(OffsetRgn(impl_->rgn, dx, dy));
 }
 

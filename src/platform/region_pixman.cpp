@@ -28,8 +28,6 @@ struct Region::Impl {
 
 namespace {
 
-using Limits = std::numeric_limits<std::int32_t>;
-
 // pixman reports allocation failure by returning false and leaving a "broken" region behind.
 void check(pixman_bool_t ok) {
     if (!ok) throw std::bad_alloc();
@@ -116,23 +114,13 @@ Region Region::ellipse(Rect box) {
     return result;
 }
 
-std::optional<Region> Region::from_data(std::span<const std::int32_t> block, std::size_t bytes) {
-    constexpr std::size_t header_words = 8, header_bytes = 32, rect_words = 4;
-    if (block.size() < header_words) return std::nullopt;
-    if (block[0] != static_cast<std::int32_t>(header_bytes) || block[1] != 1) return std::nullopt;
-    const std::size_t count = static_cast<std::uint32_t>(block[2]);
-    if (bytes < header_bytes + count * rect_words * sizeof(std::int32_t)) return std::nullopt;
-    if (block.size() < header_words + count * rect_words) return std::nullopt;
-    if (count > static_cast<std::size_t>(std::numeric_limits<int>::max())) return std::nullopt;
-
+std::optional<Region> Region::from_rect_words(std::span<const std::int32_t> words) {
     // The rectangles may come in any order and may touch or overlap; pixman sorts, drops the
     // empty ones and merges the rest into banded form.
     std::vector<pixman_box32_t> boxes;
-    boxes.reserve(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::int32_t* w = block.data() + header_words + i * rect_words;
-        boxes.push_back({w[0], w[1], w[2], w[3]});
-    }
+    boxes.reserve(words.size() / 4);
+    for (std::size_t i = 0; i + 3 < words.size(); i += 4)
+        boxes.push_back({words[i], words[i + 1], words[i + 2], words[i + 3]});
     Region result;
     check(pixman_region32_init_rects(&result.impl_->region, boxes.data(),
                                      static_cast<int>(boxes.size())));
@@ -172,24 +160,7 @@ RegionKind Region::kind() const {
     return kind_of(&impl_->region);
 }
 
-void Region::offset(std::int32_t dx, std::int32_t dy) {
-    if (empty() || (dx == 0 && dy == 0)) return;
-    // pixman adds in 32 bits; keep only the part that still has coordinates after the move so
-    // nothing wraps around to the far side of the plane.
-    const Rect b = bounds();
-    const auto fits = [](std::int64_t v) { return v >= Limits::min() && v <= Limits::max(); };
-    if (!fits(std::int64_t{b.left} + dx) || !fits(std::int64_t{b.right} + dx) ||
-        !fits(std::int64_t{b.top} + dy) || !fits(std::int64_t{b.bottom} + dy)) {
-        const auto clamp = [](std::int64_t v) {
-            return static_cast<std::int32_t>(
-                std::clamp<std::int64_t>(v, Limits::min(), Limits::max()));
-        };
-        const Region room = rectangle(
-            {clamp(std::int64_t{Limits::min()} - dx), clamp(std::int64_t{Limits::min()} - dy),
-             clamp(std::int64_t{Limits::max()} - dx), clamp(std::int64_t{Limits::max()} - dy)});
-        combine(*this, room, CombineMode::And);
-        if (empty()) return;
-    }
+void Region::translate(std::int32_t dx, std::int32_t dy) {
     pixman_region32_translate(&impl_->region, dx, dy);
 }
 
