@@ -28,15 +28,8 @@ platform::Colour face_colour() {
 Icon icon_from(const platform::Picture& picture) {
     if (!picture) return nullptr;
     const int w = picture.width(), h = picture.height();
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    GdiObject<HBITMAP> colour(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    GdiObject<HBITMAP> colour = top_down_bitmap(nullptr, w, h, &bits);
     if (!colour || !bits) return nullptr;
     const auto px = picture.pixels();
     const std::size_t row_bytes = ((static_cast<std::size_t>(w) + 15) / 16) * 2;
@@ -119,11 +112,7 @@ int Win32Desktop::run_dialog(const platform::DialogLayout& layout) {
 }
 
 LRESULT CALLBACK Win32Desktop::dialog_proc(HWND hwnd, UINT message, WPARAM wp, LPARAM lp) {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lp);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* state = reinterpret_cast<Dialog*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    auto* state = window_state<Dialog>(hwnd, message, lp);
     if (!state) return DefWindowProcW(hwnd, message, wp, lp);
     switch (message) {
         case WM_ERASEBKGND:

@@ -35,6 +35,30 @@ struct WindowDeleter {
 };
 using OwnedWindow = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDeleter>;
 
+// A 32-bit top-down bitmap whose pixels the program can write directly (0x00RRGGBB, row by
+// row); `bits` receives them. Null where GDI refuses.
+inline GdiObject<HBITMAP> top_down_bitmap(HDC dc, int width, int height, void** bits) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    return GdiObject<HBITMAP>(CreateDIBSection(dc, &info, DIB_RGB_COLORS, bits, nullptr, 0));
+}
+
+// The state a window was created with (CreateWindowExW's last argument), kept in its user
+// data from WM_NCCREATE on; null for the few messages that come before.
+template <class State>
+State* window_state(HWND hwnd, UINT message, LPARAM lp) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lp);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    return reinterpret_cast<State*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
 // An object selected into a device context for one scope.
 class Selection {
   public:

@@ -38,15 +38,8 @@ struct Canvas {
     int width = 0, height = 0;
 
     Canvas(HDC compatible, int w, int h) : dc(CreateCompatibleDC(compatible)), width(w), height(h) {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = w;
-        info.bmiHeader.biHeight = -h;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
         void* pixels = nullptr;
-        bitmap.reset(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &pixels, nullptr, 0));
+        bitmap = top_down_bitmap(dc.get(), w, h, &pixels);
         bits = static_cast<std::uint32_t*>(pixels);
     }
     explicit operator bool() const { return dc && bitmap && bits; }

@@ -346,11 +346,7 @@ void Win32Desktop::message_box(std::string_view text, std::string_view caption) 
 }
 
 LRESULT CALLBACK Win32Desktop::host_proc(HWND hwnd, UINT message, WPARAM wp, LPARAM lp) {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lp);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<Win32Desktop*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    auto* self = window_state<Win32Desktop>(hwnd, message, lp);
     if (message == WM_TIMER && self) {
         self->on_timer(static_cast<platform::TimerId>(wp));
         return 0;
@@ -359,11 +355,7 @@ LRESULT CALLBACK Win32Desktop::host_proc(HWND hwnd, UINT message, WPARAM wp, LPA
 }
 
 LRESULT CALLBACK Win32Desktop::window_proc(HWND hwnd, UINT message, WPARAM wp, LPARAM lp) {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lp);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* win = reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    auto* win = window_state<Window>(hwnd, message, lp);
     if (!win) return DefWindowProcW(hwnd, message, wp, lp);
 
     // A handler may destroy this very window: what it needs is copied first, and nothing
