@@ -33,6 +33,14 @@ bool KeyPressed(Game& g, Key key) {
     return g.GetAsyncKeyState(key) != 0;
 }
 
+// The debris and the enemy shots are cut into windows that lie over the whole screen, so
+// that their outlines are in screen pixels.
+void CoverScreenHidden(Game& g, win::Form& window, win::Colour colour) {
+    window.SetBackColor(colour);
+    window.Move(0, 0, g.ScreenWidth(), g.ScreenHeight());
+    window.Hide();
+}
+
 // Pumps events until `done`, resting a millisecond per turn so that no core spins.
 template <class Done>
 void PumpUntil(Game& g, Done done) {
@@ -311,10 +319,7 @@ void GameSetup(Game& g) {
     g.bBossDown = kFalse;
     boss.Hide();
 
-    auto& dot = *g.frmDot;
-    dot.SetBackColor(win::RGB(252, 182, 236));
-    dot.Move(0, 0, g.ScreenWidth(), g.ScreenHeight());
-    dot.Hide();
+    CoverScreenHidden(g, *g.frmDot, win::RGB(252, 182, 236));
 
     auto& bg = *g.frmBG;
     RGNSetSize(6, bg);
@@ -328,10 +333,7 @@ void GameSetup(Game& g) {
     bg2.Move(0, work_bottom() - bg2.Height());
     bg2.Hide();
 
-    auto& eshot = *g.frmEShot;
-    eshot.SetBackColor(win::RGB(255, 0, 0));
-    eshot.Move(0, 0, g.ScreenWidth(), g.ScreenHeight());
-    eshot.Hide();
+    CoverScreenHidden(g, *g.frmEShot, win::RGB(255, 0, 0));
 
     auto& player = *g.frmPlayer;
     RGNSetSize(11, player);
