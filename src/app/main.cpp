@@ -8,6 +8,7 @@
 
 #include "app/options.hpp"
 #include "app/play.hpp"
+#include "app/real_desktop.hpp"
 #include "app/sprite_sheet.hpp"
 #include "platform/headless/headless_desktop.hpp"
 #ifdef PETALWING_GTK
@@ -32,7 +33,7 @@ std::unique_ptr<pw::platform::Desktop> make_desktop(pw::app::Options& o) {
         if (pw::gtk::wayland_session())
             std::cerr << "petalwing: on Wayland, keys reach the game only while its lamp window "
                          "(lower left) has the focus\n";
-        return std::make_unique<pw::gtk::GtkDesktop>();
+        return pw::app::real_desktop(o, [] { return std::make_unique<pw::gtk::GtkDesktop>(); });
     }
 #else
     if (!o.headless)
@@ -75,5 +76,7 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    return pw::app::play(*desktop, options);
+    return pw::app::play(*desktop, options, [](const std::string& line) {
+        std::cerr << "petalwing: " << line << "\n";
+    });
 }

@@ -8,6 +8,7 @@
 
 #include "app/options.hpp"
 #include "app/play.hpp"
+#include "app/real_desktop.hpp"
 #include "platform/win32/entry.hpp"
 
 namespace {
@@ -33,11 +34,13 @@ int main() {
             throw std::runtime_error(
                 "the Windows program plays on the desktop; the virtual desktop is in the Linux "
                 "build");
-        desktop = pw::win32::make_desktop();
+        desktop = pw::app::real_desktop(options, pw::win32::make_desktop);
     } catch (const std::exception& e) {
         pw::win32::show_text(std::string("petalwing: ") + e.what() + "\n", kTitle);
         return 2;
     }
 
-    return pw::app::play(*desktop, options);
+    return pw::app::play(*desktop, options, [](const std::string& line) {
+        pw::win32::show_text("petalwing: " + line + "\n", kTitle);
+    });
 }

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -174,12 +175,14 @@ class Desktop {
 };
 
 // Program end: thrown by end_program() and caught only in main(), so that every window is
-// closed on the way out.
+// closed on the way out. A run that fails (its trace cannot be written) carries the one line
+// that main() says.
 struct ProgramEnd {
     int exit_code = 0;
+    std::string message;
 };
-[[noreturn]] inline void end_program(int exit_code = 0) {
-    throw ProgramEnd{exit_code};
+[[noreturn]] inline void end_program(int exit_code = 0, std::string message = {}) {
+    throw ProgramEnd{exit_code, std::move(message)};
 }
 
 }  // namespace pw::platform

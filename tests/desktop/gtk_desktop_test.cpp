@@ -215,5 +215,49 @@ TEST_F(GtkDesktop, TheVersionDialogIsARealModalDialogThatOkCloses) {
     EXPECT_TRUE(game_->running());
 }
 
+TEST_F(GtkDesktop, TheTraceRecordsTheRunInRealMillisecondsAndUntilEndsItWithCode0) {
+    const std::string trace = temp("trace.jsonl");
+    Child game({kExe, "--autopilot", "--trace", trace, "--until", "5000"}, x_->display(),
+               temp("game.log"));
+    ASSERT_EQ(game.wait_exit(30s), 0);
+    std::ifstream in(trace);
+    std::vector<std::string> phases;
+    std::vector<long> frames;
+    long end = -1;
+    for (std::string line; std::getline(in, line);) {
+        const long t = std::atol(line.c_str() + line.find("\"t\":") + 4);
+        if (line.find("\"ev\":\"frame\"") != std::string::npos) frames.push_back(t);
+        if (line.find("\"ev\":\"end\"") != std::string::npos) end = t;
+        if (const auto at = line.find("\"phase\":\""); at != std::string::npos)
+            phases.push_back(line.substr(at + 9, line.find('"', at + 9) - at - 9));
+    }
+    EXPECT_EQ(phases, (std::vector<std::string>{"title", "play"}));
+    EXPECT_NEAR(end, 5000, 100);
+    // Paced frames: about 20 a second, none much sooner than 50 ms after the one before (a
+    // record is stamped when it is written, a little after its frame began).
+    ASSERT_GE(frames.size(), 20u);
+    for (std::size_t i = 1; i < frames.size(); ++i)
+        EXPECT_GE(frames[i] - frames[i - 1], 45) << "frame " << i;
+    const double mean = static_cast<double>(frames.back() - frames.front()) / (frames.size() - 1);
+    EXPECT_GE(mean, 49);
+    EXPECT_LE(mean, 65) << "a busy machine, or slow frames";
+}
+
+TEST_F(GtkDesktop, AnUnwritableTraceOrAShotIsRefusedInOneLineWithCode2BeforeTheGame) {
+    const std::vector<std::string> refused = {"--trace=/nonexistent-folder/trace.jsonl",
+                                              "--trace=/", "--shot=100:" + temp("shot.png")};
+    for (const std::string& option : refused) {
+        const auto eq = option.find('=');
+        Child game({kExe, option.substr(0, eq), option.substr(eq + 1)}, x_->display(),
+                   temp("refused.log"));
+        EXPECT_EQ(game.wait_exit(10s), 2) << option;
+        std::ifstream in(temp("refused.log"));
+        const std::string all((std::istreambuf_iterator<char>(in)),
+                              std::istreambuf_iterator<char>());
+        EXPECT_EQ(std::count(all.begin(), all.end(), '\n'), 1) << all;
+        EXPECT_FALSE(window_geometry(*x_, "frmBG")) << option << ": the game started";
+    }
+}
+
 }  // namespace
 }  // namespace pw::desktop_test

@@ -30,7 +30,7 @@ HeadlessDesktop::HeadlessDesktop(Options options, std::uint32_t clock_start)
       clock_start_(clock_start),
       painter_(std::make_unique<paint::Painter>()) {
     std::sort(options_.shots.begin(), options_.shots.end());
-    if (!options_.trace_path.empty()) trace_.open(options_.trace_path, std::ios::trunc);
+    if (!options_.trace_path.empty()) trace_.emplace(options_.trace_path);
     painter_->set_dpi(options_.dpi);
 }
 
@@ -303,24 +303,15 @@ void HeadlessDesktop::message_box(std::string_view text, std::string_view captio
 }
 
 void HeadlessDesktop::trace(std::string_view ev, std::string_view fields) {
-    if (!trace_.is_open()) return;
-    std::string line = "{\"t\":";
-    json::append_number(line, elapsed_);
-    line += ",\"ev\":";
-    json::append_string(line, ev);
-    if (!fields.empty()) {
-        line += ',';
-        line += fields;
-    }
-    line += "}\n";
-    trace_ << line;
+    if (trace_) trace_->write(elapsed_, ev, fields);
 }
 
 void HeadlessDesktop::finish(int exit_code) {
+    if (!trace_) return;
     json::Fields f;
     f.num("code", exit_code);
     trace("end", f.text());
-    trace_.flush();
+    trace_->flush();
 }
 
 }  // namespace pw::headless

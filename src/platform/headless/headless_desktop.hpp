@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <optional>
@@ -14,6 +13,7 @@
 #include "platform/headless/compositor.hpp"
 #include "platform/headless/script.hpp"
 #include "platform/platform.hpp"
+#include "platform/trace_file.hpp"
 
 namespace pw::headless {
 
@@ -31,6 +31,7 @@ inline constexpr std::uint32_t kMenuPickMs = 400;
 
 class HeadlessDesktop final : public platform::Desktop {
   public:
+    // Throws std::runtime_error when the trace cannot be opened.
     explicit HeadlessDesktop(Options options);
     // For tests: the clock's starting reading (it wraps at 2^32).
     HeadlessDesktop(Options options, std::uint32_t clock_start);
@@ -61,7 +62,7 @@ class HeadlessDesktop final : public platform::Desktop {
     int run_dialog(const platform::DialogLayout& dialog) override;
     void message_box(std::string_view text, std::string_view caption) override;
 
-    bool tracing() const override { return trace_.is_open(); }
+    bool tracing() const override { return trace_.has_value(); }
     void trace(std::string_view ev, std::string_view fields) override;
     void finish(int exit_code) override;
 
@@ -118,7 +119,7 @@ class HeadlessDesktop final : public platform::Desktop {
     int mouse_x_ = 0, mouse_y_ = 0;
     std::optional<MenuView> open_menu_;
     const platform::DialogLayout* open_dialog_ = nullptr;
-    std::ofstream trace_;
+    std::optional<platform::TraceFile> trace_;
     // Measures texts and paints snapshots; it keeps converted pictures between snapshots.
     std::unique_ptr<paint::Painter> painter_;
 };

@@ -1,0 +1,62 @@
+#include "platform/trace_file.hpp"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
+
+#include "platform/json.hpp"
+#include "platform/platform.hpp"
+
+namespace pw::platform {
+namespace {
+
+std::string cannot_write(const std::string& path, const char* why) {
+    return "cannot write the trace " + json::quote(path) + ": " + why;
+}
+
+std::FILE* open_for_writing(const std::string& path) {
+    // Opening a directory for writing fails on Linux but not everywhere; say it the same way.
+    struct stat info {};
+    if (stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+        throw std::runtime_error(cannot_write(path, "it is a directory"));
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) throw std::runtime_error(cannot_write(path, std::strerror(errno)));
+    return file;
+}
+
+}  // namespace
+
+TraceFile::TraceFile(const std::string& path, bool live)
+    : path_(path), live_(live), file_(open_for_writing(path), std::fclose) {}
+
+void TraceFile::write(std::uint64_t t, std::string_view ev, std::string_view fields) {
+    if (!file_) return;
+    std::string line = "{\"t\":";
+    json::append_number(line, t);
+    line += ",\"ev\":";
+    json::append_string(line, ev);
+    if (!fields.empty()) {
+        line += ',';
+        line += fields;
+    }
+    line += "}\n";
+    errno = 0;
+    if (std::fwrite(line.data(), 1, line.size(), file_.get()) != line.size()) failed(errno);
+    if (live_) flush();
+}
+
+void TraceFile::flush() {
+    if (!file_) return;
+    errno = 0;
+    if (std::fflush(file_.get()) != 0) failed(errno);
+}
+
+void TraceFile::failed(int error) {
+    // Said once: the records that follow (the end of the run) are not tried again.
+    file_.reset();
+    end_program(2, cannot_write(path_, error ? std::strerror(error) : "write failed"));
+}
+
+}  // namespace pw::platform

@@ -1,0 +1,36 @@
+// The run's trace file: one JSON object a line, each with the run's time "t" in milliseconds
+// and the record's kind "ev". Every desktop writes its trace through this one writer, so a
+// trace that cannot be written ends the run the same way everywhere.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace pw::platform {
+
+class TraceFile {
+  public:
+    // Opens (and empties) the file; throws std::runtime_error with a one-line message when it
+    // cannot be written: a missing folder, no permission, a directory. `live`: every record
+    // reaches the file as it is written, so that the run can be followed while it plays.
+    explicit TraceFile(const std::string& path, bool live = false);
+
+    // Appends one record. `fields` is the inside of a JSON object without braces, empty or
+    // starting with a field. A failed write (a full disk) ends the program with code 2 and
+    // closes the file: later records are dropped.
+    void write(std::uint64_t t, std::string_view ev, std::string_view fields);
+    // Writes out what is buffered; ends the program with code 2 if that fails.
+    void flush();
+
+  private:
+    [[noreturn]] void failed(int error);
+
+    std::string path_;
+    bool live_;
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file_;
+};
+
+}  // namespace pw::platform
