@@ -65,6 +65,8 @@ cairo_surface_t* Painter::surface_for(const platform::Picture& picture) {
 void Painter::paint_picture(cairo_t* cr, const platform::Picture& picture, int x, int y) {
     if (!picture || picture.width() <= 0 || picture.height() <= 0) return;
     cairo_set_source_surface(cr, surface_for(picture), x, y);
+    // Scaled up on a HiDPI screen, pixel art stays sharp.
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
     cairo_paint(cr);
 }
 

@@ -47,6 +47,12 @@ bool display_has_shape(GdkDisplay* display) {
     return XShapeQueryExtension(gdk_x11_display_get_xdisplay(display), &event, &error);
 }
 
+// A game window's background is its picture; what the server exposes it paints itself.
+GdkFilterReturn drop_exposures(GdkXEvent* xevent, GdkEvent*, gpointer) {
+    const int type = static_cast<XEvent*>(xevent)->type;
+    return type == Expose || type == GraphicsExpose ? GDK_FILTER_REMOVE : GDK_FILTER_CONTINUE;
+}
+
 int mouse_button_code(guint button) {
     switch (button) {
         case 1:
@@ -79,10 +85,11 @@ struct GtkDesktop::Window {
     bool mapped = false;       // shown to GTK
     bool viewable = false;     // the X server has mapped it
     bool wants_focus = false;  // focus() came before the window was viewable
+    bool contents_pending = false;
     std::optional<Region> shape;
-    platform::Colour back{};
-    platform::Picture picture;
-    std::vector<platform::DrawItem> items;
+    WindowContents contents;                       // what the game last asked the window to show
+    std::optional<WindowContents> shown;           // what the X server has as its background
+    std::shared_ptr<const Background> background;  // the pixmap behind `shown`
 
     // No handler may see this window half destroyed.
     ~Window() { g_signal_handlers_disconnect_by_data(widget.get(), this); }
@@ -91,7 +98,8 @@ struct GtkDesktop::Window {
 GtkDesktop::GtkDesktop()
     : display_(open_display()),
       has_shape_(display_has_shape(display_)),
-      keys_(gdk_display_get_name(display_)) {}
+      keys_(gdk_display_get_name(display_)),
+      backgrounds_(painter_) {}
 
 GtkDesktop::~GtkDesktop() {
     for (auto& [id, timer] : timers_)
@@ -105,6 +113,7 @@ std::uint32_t GtkDesktop::time_ms() {
 }
 
 void GtkDesktop::sleep_ms(std::uint32_t ms) {
+    show_all_contents();
     gdk_display_flush(display_);  // what the frame changed shows while we sleep
     g_usleep(static_cast<gulong>(ms) * 1000);
     keys_.invalidate();
@@ -174,7 +183,6 @@ WindowHandle GtkDesktop::create_window(std::string_view name, platform::WindowRo
     gtk_widget_set_app_paintable(widget, TRUE);
     gtk_widget_add_events(widget,
                           GDK_BUTTON_PRESS_MASK | GDK_FOCUS_CHANGE_MASK | GDK_STRUCTURE_MASK);
-    g_signal_connect(widget, "draw", G_CALLBACK(on_draw), win.get());
     g_signal_connect(widget, "button-press-event", G_CALLBACK(on_button_press), win.get());
     g_signal_connect(widget, "focus-in-event", G_CALLBACK(on_focus_in), win.get());
     g_signal_connect(widget, "map-event", G_CALLBACK(on_map), win.get());
@@ -185,6 +193,11 @@ WindowHandle GtkDesktop::create_window(std::string_view name, platform::WindowRo
     gtk_window_move(window, m.origin_x, m.origin_y);
     gtk_window_resize(window, 1, 1);
     gtk_widget_realize(widget);  // so a shape can be set before the window is first shown
+    // The X server paints the window from its background; GTK never draws it.
+    GdkWindow* native = gtk_widget_get_window(widget);
+    gdk_window_add_filter(native, drop_exposures, nullptr);
+    gdk_window_freeze_updates(native);
+    contents_changed(*win);
     const WindowHandle h = win->handle;
     windows_.emplace(h, std::move(win));
     return h;
@@ -212,11 +225,15 @@ void GtkDesktop::set_geometry(WindowHandle w, int left, int top, int width, int 
         // X has no empty windows: a window of no size is simply not shown. The request pins
         // the size (a GtkWindow would otherwise keep its default one).
         const int w_px = std::max(width, 1), h_px = std::max(height, 1);
+        win->width = width;
+        win->height = height;
+        win->contents.width = w_px;
+        win->contents.height = h_px;
+        contents_changed(*win);
+        show_contents(*win);
         gtk_widget_set_size_request(win->widget.get(), w_px, h_px);
         gtk_window_resize(window, w_px, h_px);
         gtk_work_ = true;
-        win->width = width;
-        win->height = height;
         update_mapping(*win);
     }
 }
@@ -227,7 +244,11 @@ void GtkDesktop::update_mapping(Window& win) {
     win.mapped = show;
     gtk_work_ = true;
     if (show) {
+        show_contents(win);
         gtk_widget_show(win.widget.get());
+        // GDK maps a window with no background and sets it again afterwards, unpainted.
+        GdkWindow* native = gtk_widget_get_window(win.widget.get());
+        XClearWindow(GDK_WINDOW_XDISPLAY(native), GDK_WINDOW_XID(native));
     } else {
         gtk_widget_hide(win.widget.get());
         win.viewable = false;
@@ -246,44 +267,65 @@ bool GtkDesktop::set_shape(WindowHandle w, std::optional<Region> shape) {
     Window* win = find(w);
     if (!win || !has_shape_) return false;
     if (shape == win->shape) return true;
+    show_contents(*win);  // never the old picture in the new outline
+    // Straight to the X server: GDK would unset the window's background around the change
+    // and then repaint the newly shown parts itself.
+    GdkWindow* native = gtk_widget_get_window(win->widget.get());
+    Display* x = GDK_WINDOW_XDISPLAY(native);
     if (shape) {
-        std::vector<cairo_rectangle_int_t> rects;
+        std::vector<XRectangle> rects;
         for (const Rect& r : shape->rects())
-            rects.push_back({r.left, r.top, r.right - r.left, r.bottom - r.top});
-        RegionPtr region(
-            cairo_region_create_rectangles(rects.data(), static_cast<int>(rects.size())));
-        gtk_widget_shape_combine_region(win->widget.get(), region.get());
+            rects.push_back({static_cast<short>(r.left), static_cast<short>(r.top),
+                             static_cast<unsigned short>(r.right - r.left),
+                             static_cast<unsigned short>(r.bottom - r.top)});
+        XShapeCombineRectangles(x, GDK_WINDOW_XID(native), ShapeBounding, 0, 0, rects.data(),
+                                static_cast<int>(rects.size()), ShapeSet, YXBanded);
     } else {
-        gtk_widget_shape_combine_region(win->widget.get(), nullptr);
+        XShapeCombineMask(x, GDK_WINDOW_XID(native), ShapeBounding, 0, 0, None, ShapeSet);
     }
     win->shape = std::move(shape);
     return true;
 }
 
-void GtkDesktop::repaint(Window& win) {
-    gtk_widget_queue_draw(win.widget.get());
-    gtk_work_ = true;
+void GtkDesktop::contents_changed(Window& win) {
+    win.contents_pending = true;
+    contents_pending_ = true;
+}
+
+void GtkDesktop::show_contents(Window& win) {
+    if (!win.contents_pending) return;
+    win.contents_pending = false;
+    if (win.shown == win.contents) return;
+    win.background = backgrounds_.apply(gtk_widget_get_window(win.widget.get()), win.contents);
+    win.shown = win.contents;
+}
+
+void GtkDesktop::show_all_contents() {
+    if (!contents_pending_) return;
+    contents_pending_ = false;
+    for (auto& [h, win] : windows_)
+        show_contents(*win);
 }
 
 void GtkDesktop::set_background(WindowHandle w, platform::Colour colour) {
     Window* win = find(w);
-    if (!win || win->back == colour) return;
-    win->back = colour;
-    repaint(*win);
+    if (!win || win->contents.back == colour) return;
+    win->contents.back = colour;
+    contents_changed(*win);
 }
 
 void GtkDesktop::set_picture(WindowHandle w, platform::Picture picture) {
     Window* win = find(w);
-    if (!win || win->picture == picture) return;
-    win->picture = std::move(picture);
-    repaint(*win);
+    if (!win || win->contents.picture == picture) return;
+    win->contents.picture = std::move(picture);
+    contents_changed(*win);
 }
 
 void GtkDesktop::set_items(WindowHandle w, std::vector<platform::DrawItem> items) {
     Window* win = find(w);
-    if (!win || win->items == items) return;
-    win->items = std::move(items);
-    repaint(*win);
+    if (!win || win->contents.items == items) return;
+    win->contents.items = std::move(items);
+    contents_changed(*win);
 }
 
 void GtkDesktop::focus(WindowHandle w) {
@@ -304,12 +346,6 @@ void GtkDesktop::take_focus(Window& win) {
 int GtkDesktop::text_width(const platform::Font& font, std::string_view text) {
     metrics();  // keeps the painter's resolution current
     return painter_.text_width(font, text);
-}
-
-gboolean GtkDesktop::on_draw(GtkWidget*, cairo_t* cr, gpointer data) {
-    auto* win = static_cast<Window*>(data);
-    win->desktop->painter_.paint_window(cr, win->back, win->picture, win->items);
-    return TRUE;
 }
 
 gboolean GtkDesktop::on_button_press(GtkWidget*, GdkEventButton* event, gpointer data) {
@@ -415,6 +451,7 @@ void GtkDesktop::run_due_timers() {
 }
 
 void GtkDesktop::pump() {
+    show_all_contents();
     keys_.invalidate();
     iterate_pending();
     deliver_input();
@@ -438,6 +475,7 @@ GtkWindow* GtkDesktop::lamp_window() {
 }
 
 std::optional<int> GtkDesktop::popup_menu(const std::vector<platform::MenuItem>& items) {
+    show_all_contents();
     MenuChoice choice;
     WidgetPtr menu = build_menu(items, choice);
     popup_at_pointer(GTK_MENU(menu.get()), current_click_);
@@ -448,6 +486,7 @@ std::optional<int> GtkDesktop::popup_menu(const std::vector<platform::MenuItem>&
 }
 
 int GtkDesktop::run_dialog(const platform::DialogLayout& dialog) {
+    show_all_contents();
     metrics();
     DialogState state{dialog, painter_};
     WidgetPtr window = build_dialog(state, lamp_window());
@@ -457,6 +496,7 @@ int GtkDesktop::run_dialog(const platform::DialogLayout& dialog) {
 }
 
 void GtkDesktop::message_box(std::string_view text, std::string_view caption) {
+    show_all_contents();
     WidgetPtr box = build_message_box(text, caption, lamp_window());
     // Nothing of the game runs while it is open: its own loop only marks timers due.
     gtk_dialog_run(GTK_DIALOG(box.get()));

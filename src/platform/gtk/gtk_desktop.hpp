@@ -16,6 +16,7 @@
 #include "platform/cairo/painter.hpp"
 #include "platform/gtk/gobject_ptr.hpp"
 #include "platform/gtk/key_watcher.hpp"
+#include "platform/gtk/window_background.hpp"
 #include "platform/platform.hpp"
 
 namespace pw::gtk {
@@ -83,7 +84,6 @@ class GtkDesktop final : public platform::Desktop {
         gint64 read_at = 0;              // monotonic microseconds
     };
 
-    static gboolean on_draw(GtkWidget* widget, cairo_t* cr, gpointer data);
     static gboolean on_button_press(GtkWidget* widget, GdkEventButton* event, gpointer data);
     static gboolean on_focus_in(GtkWidget* widget, GdkEventFocus* event, gpointer data);
     static gboolean on_map(GtkWidget* widget, GdkEvent* event, gpointer data);
@@ -93,7 +93,11 @@ class GtkDesktop final : public platform::Desktop {
     const Metrics& metrics();
     void update_mapping(Window& win);
     void take_focus(Window& win);
-    void repaint(Window& win);
+    // A window's new contents reach the X server before anything that shows more of it (a
+    // new outline, size or mapping), or at the latest when the frame ends (sleep or pump).
+    void contents_changed(Window& win);
+    void show_contents(Window& win);
+    void show_all_contents();
     bool main_loop_has_work();
     void iterate_pending();
     void deliver_input();
@@ -106,6 +110,7 @@ class GtkDesktop final : public platform::Desktop {
     bool has_shape_ = false;
     KeyWatcher keys_;
     paint::Painter painter_;
+    BackgroundPainter backgrounds_;
     std::optional<Metrics> metrics_;
     std::map<platform::WindowHandle, std::unique_ptr<Window>> windows_;
     platform::WindowHandle next_handle_ = 1;
@@ -113,7 +118,8 @@ class GtkDesktop final : public platform::Desktop {
     platform::TimerId next_timer_ = 1;
     std::vector<Input> inputs_;
     const GdkEvent* current_click_ = nullptr;  // while a mouse-down is being delivered
-    bool gtk_work_ = false;                    // GTK has layout or painting to do
+    bool gtk_work_ = false;                    // GTK has layout to do
+    bool contents_pending_ = false;            // some window's new contents are not shown yet
     gint64 last_iteration_ = 0;                // monotonic microseconds
 };
 
