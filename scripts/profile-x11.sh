@@ -26,7 +26,7 @@ if ((${#need[@]})); then
 fi
 
 exec python3 - "$@" <<'PY'
-import argparse, glob, json, os, re, signal, statistics, subprocess, sys, tempfile, time
+import argparse, glob, json, os, re, shutil, signal, statistics, subprocess, sys, tempfile, time
 
 PHASES = ["title", "play", "boss", "clear", "staff", "ending"]
 FRAME_S = 0.050
@@ -192,6 +192,7 @@ try:
 finally:
     server.terminate()
     server.wait()
+    shutil.rmtree(work, ignore_errors=True)
 
 print(f"petalwing on Xvfb 1024x768, autopilot, {os.path.basename(exe)}")
 print("phase    secs  game %core  X %core  X req/frame  frame gaps ms (median/p99/max)")

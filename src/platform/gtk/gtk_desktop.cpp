@@ -30,6 +30,8 @@ constexpr int kCaptionHeight = 19;
 // pump goes through GLib's main loop only when something may be waiting there: X events, a
 // due timer, GTK work that a change of ours asked for, or, at this interval, anything else.
 constexpr gint64 kQuietPumpUs = 10'000;
+// Clicks and other X events wait at most this long for a pump to look for them.
+constexpr gint64 kEventCheckUs = 4'000;
 
 GdkDisplay* open_display() {
     gdk_set_allowed_backends("x11");  // shapes, raw keys and override-redirect are X11's
@@ -51,6 +53,14 @@ bool display_has_shape(GdkDisplay* display) {
 GdkFilterReturn drop_exposures(GdkXEvent* xevent, GdkEvent*, gpointer) {
     const int type = static_cast<XEvent*>(xevent)->type;
     return type == Expose || type == GraphicsExpose ? GDK_FILTER_REMOVE : GDK_FILTER_CONTINUE;
+}
+
+// Nor does the server need to tell the program about them.
+void stop_exposures(GdkWindow* window) {
+    Display* x = GDK_WINDOW_XDISPLAY(window);
+    XWindowAttributes attributes{};
+    if (XGetWindowAttributes(x, GDK_WINDOW_XID(window), &attributes))
+        XSelectInput(x, GDK_WINDOW_XID(window), attributes.your_event_mask & ~ExposureMask);
 }
 
 int mouse_button_code(guint button) {
@@ -197,6 +207,7 @@ WindowHandle GtkDesktop::create_window(std::string_view name, platform::WindowRo
     GdkWindow* native = gtk_widget_get_window(widget);
     gdk_window_add_filter(native, drop_exposures, nullptr);
     gdk_window_freeze_updates(native);
+    stop_exposures(native);
     contents_changed(*win);
     const WindowHandle h = win->handle;
     windows_.emplace(h, std::move(win));
@@ -401,6 +412,10 @@ bool GtkDesktop::main_loop_has_work() {
         if (t.due || g_source_get_ready_time(t.source.get()) <= now) return true;
     Display* x = gdk_x11_display_get_xdisplay(display_);
     if (XEventsQueued(x, QueuedAlready) > 0) return true;
+    // The server answers every move with an event; looking for them at every one of the
+    // frame's pumps would cost a system call each and a main-loop pass for each answer.
+    if (now - last_connection_check_ < kEventCheckUs) return false;
+    last_connection_check_ = now;
     pollfd connection{ConnectionNumber(x), POLLIN, 0};
     return poll(&connection, 1, 0) > 0;
 }

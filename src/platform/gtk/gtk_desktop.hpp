@@ -121,6 +121,7 @@ class GtkDesktop final : public platform::Desktop {
     bool gtk_work_ = false;                    // GTK has layout to do
     bool contents_pending_ = false;            // some window's new contents are not shown yet
     gint64 last_iteration_ = 0;                // monotonic microseconds
+    gint64 last_connection_check_ = 0;         // monotonic microseconds
 };
 
 }  // namespace pw::gtk

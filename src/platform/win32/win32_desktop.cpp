@@ -22,6 +22,7 @@ struct Win32Desktop::Window {
     platform::WindowEvents events;
     HWND hwnd = nullptr;
     int left = 0, top = 0, width = 0, height = 0;
+    std::optional<Region> shape;  // the window's region as last set
     platform::Colour back{};
     platform::Picture picture;
     std::vector<platform::DrawItem> items;
@@ -194,12 +195,15 @@ void Win32Desktop::set_visible(WindowHandle w, bool visible) {
 bool Win32Desktop::set_shape(WindowHandle w, std::optional<Region> shape) {
     Window* win = find(w);
     if (!win) return false;
+    // An unchanged outline costs nothing: no new region, no repaint of the window.
+    if (shape == win->shape) return true;
     // SetWindowRgn takes over the handle it is given: the window gets its own copy.
     HRGN rgn = shape ? duplicate_handle(*shape) : nullptr;
     if (!SetWindowRgn(win->hwnd, rgn, TRUE)) {
         if (rgn) DeleteObject(rgn);
         return false;
     }
+    win->shape = std::move(shape);
     return true;
 }
 
