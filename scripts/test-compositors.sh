@@ -1,0 +1,187 @@
+#!/usr/bin/env bash
+# Plays the game under compositors that the desktop tests cannot start by themselves and checks
+# the compositor's own screenshots, with a striped desktop window behind the game:
+#   - the title is the virtual desktop's picture of it, pixel for pixel;
+#   - stopped three times during an autopilot game: the stripes everywhere outside the game's
+#     silhouettes (no trails, no sprite left where it was), the scenery as on the title, every
+#     sprite drawn;
+#   - once the game has ended: the stripes everywhere.
+#
+#   scripts/test-compositors.sh [kwin-wayland] [kwin-x11]     (default: both)
+#
+# Each compositor runs in a private mount and network namespace, with its own /tmp, X sockets
+# and session bus, so it never meets another X server on this machine; the script ends every
+# process it starts. Needs root (for the namespace), a build in build/default (or
+# PETALWING_BUILD), and the Debian packages kwin-wayland, xwayland, kde-spectacle and
+# qtwayland5 (KWin on Wayland) or kwin-x11 and xvfb (KWin on X11); a compositor whose packages
+# are missing is skipped. Pictures and logs go to build/compositors/NAME/.
+# Exit code: 0 when every check held, 1 when one failed, 2 for a bad command line.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=$PWD/${PETALWING_BUILD:-build/default}
+exe=$build/petalwing
+probe=$build/tests/desktop_probe
+
+# --- inside the namespace: one compositor, one game ------------------------------------------
+if [ "${1:-}" = --inside ]; then
+  compositor=$2
+  out=$3
+  pids=() # the servers, ended last first
+  game=""
+  end() {
+    kill -CONT "$1" 2>/dev/null || true
+    kill "$1" 2>/dev/null || true
+    wait "$1" 2>/dev/null || true
+  }
+  end_game() {
+    [ -z "$game" ] || end "$game"
+    game=""
+  }
+  cleanup() {
+    end_game
+    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do end "${pids[i]}"; done
+  }
+  trap cleanup EXIT
+  # Polls a condition every 100 ms for up to $1 seconds.
+  until_true() {
+    local tries=$(($1 * 10))
+    shift
+    while ! "$@" >/dev/null 2>&1; do
+      tries=$((tries - 1))
+      [ "$tries" -gt 0 ] || return 1
+      sleep 0.1
+    done
+  }
+  viewable() { xwininfo -name "$1" | grep -q IsViewable; }
+
+  case "$compositor" in
+    kwin-wayland)
+      # The packaged binary carries a file capability, with which it refuses to run as root;
+      # a copy has none.
+      cp "$(command -v kwin_wayland)" /tmp/kwin_wayland
+      KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1 /tmp/kwin_wayland --virtual --xwayland \
+        --width 1024 --height 768 -s wayland-petalwing >"$out/compositor.log" 2>&1 &
+      pids+=($!)
+      export DISPLAY=:0 WAYLAND_DISPLAY=wayland-petalwing
+      until_true 30 test -S /tmp/.X11-unix/X0 || { echo "$compositor: no Xwayland"; exit 1; }
+      shot() { QT_QPA_PLATFORM=wayland timeout 30 spectacle -b -n -f -o "$1" >/dev/null 2>&1; }
+      ;;
+    kwin-x11)
+      Xvfb :1 -screen 0 1024x768x24 -nolisten tcp >"$out/xvfb.log" 2>&1 &
+      pids+=($!)
+      export DISPLAY=:1
+      until_true 15 xdpyinfo || { echo "$compositor: no Xvfb"; exit 1; }
+      # KWin asks the session bus to start its helpers, which need the display.
+      dbus-update-activation-environment DISPLAY
+      kwin_x11 >"$out/compositor.log" 2>&1 &
+      pids+=($!)
+      until_true 30 xprop -root _NET_SUPPORTING_WM_CHECK || { echo "$compositor: no KWin"; exit 1; }
+      shot() { import -window root "$1"; }
+      ;;
+  esac
+  unset XDG_SESSION_TYPE
+  export NO_AT_BRIDGE=1 # no accessibility bus for the game
+
+  "$probe" backdrop >"$out/backdrop.log" 2>&1 &
+  pids+=($!)
+  until_true 15 grep -q ready "$out/backdrop.log" || { echo "$compositor: no backdrop"; exit 1; }
+  sleep 1
+
+  # Takes screenshot $1 and checks it with the probe's remaining arguments. The picture is still
+  # (the game is stopped, or on its title), so a loaded machine's compositor gets a few tries
+  # to catch up; what a compositor gets wrong stays wrong.
+  failed=0
+  check() {
+    local shot=$1 line="no screenshot" tries=4
+    shift
+    until shot "$shot" && line=$("$probe" "$@"); do
+      tries=$((tries - 1))
+      if [ "$tries" -eq 0 ]; then
+        failed=1
+        break
+      fi
+      sleep 1
+    done
+    echo "$compositor: $line"
+  }
+
+  # The virtual desktop's pictures: the title, and a moment of play without it.
+  "$exe" --headless --taskbar 0 --until 2000 --shot "1500:$out/virtual-title.png" >/dev/null
+  "$exe" --headless --taskbar 0 --autopilot --seed 1 --until 9000 \
+    --shot "8000:$out/virtual-play.png" >/dev/null
+  references=("$out/virtual-title.png" "$out/virtual-play.png")
+
+  "$exe" >"$out/game-title.log" 2>&1 &
+  game=$!
+  until_true 20 viewable frmSTAFF || { echo "$compositor: the title never showed"; exit 1; }
+  sleep 1.5 # a few frames to paint and composite
+  check "$out/title.png" title "$out/title.png" "$out/virtual-title.png"
+  end_game
+
+  "$exe" --autopilot >"$out/game-play.log" 2>&1 &
+  game=$!
+  started=$SECONDS
+  for at in 8 14 20; do
+    [ $((started + at)) -le $SECONDS ] || sleep $((started + at - SECONDS))
+    kill -STOP "$game"
+    sleep 0.3 # what the X server has reaches the compositor
+    "$probe" silhouettes >"$out/play-$at.txt"
+    check "$out/play-$at.png" play "$out/play-$at.png" "$out/play-$at.txt" "${references[@]}"
+    kill -CONT "$game"
+  done
+  end_game
+  sleep 1
+  : >"$out/ended.txt"
+  check "$out/ended.png" play "$out/ended.png" "$out/ended.txt" "${references[@]}"
+  exit "$failed"
+fi
+
+# --- outside: one namespace per compositor ---------------------------------------------------
+compositors=("$@")
+[ ${#compositors[@]} -gt 0 ] || compositors=(kwin-wayland kwin-x11)
+for c in "${compositors[@]}"; do
+  case "$c" in
+    kwin-wayland | kwin-x11) ;;
+    *) echo "test-compositors: unknown compositor '$c' (kwin-wayland, kwin-x11)" >&2; exit 2 ;;
+  esac
+done
+if [ ! -x "$exe" ] || [ ! -x "$probe" ]; then
+  echo "test-compositors: build first (cmake --preset default && cmake --build --preset default)" >&2
+  exit 2
+fi
+
+needs() {
+  case "$1" in
+    kwin-wayland) echo kwin_wayland Xwayland spectacle ;;
+    kwin-x11) echo kwin_x11 Xvfb import ;;
+  esac
+  echo unshare dbus-run-session xwininfo xprop xdpyinfo
+}
+
+status=0
+for c in "${compositors[@]}"; do
+  missing=""
+  for tool in $(needs "$c"); do
+    command -v "$tool" >/dev/null 2>&1 || missing+=" $tool"
+  done
+  if [ -n "$missing" ]; then
+    echo "$c: skipped, missing:$missing"
+    continue
+  fi
+  out=$PWD/build/compositors/$c
+  rm -rf "$out"
+  mkdir -p "$out"
+  # A fresh /tmp (X sockets, XDG_RUNTIME_DIR) and loopback network: X servers inside are
+  # invisible outside, whatever display number they take.
+  unshare --mount --net --propagation private bash -c '
+    set -e
+    mount -t tmpfs -o mode=1777 tmpfs /tmp
+    mkdir -m 1777 /tmp/.X11-unix /tmp/.ICE-unix
+    mkdir -m 700 /tmp/runtime
+    ip link set lo up 2>/dev/null || true
+    export XDG_RUNTIME_DIR=/tmp/runtime
+    unset DISPLAY WAYLAND_DISPLAY
+    exec dbus-run-session -- "$@"
+  ' inner "$PWD/scripts/test-compositors.sh" --inside "$c" "$out" 2>"$out/session.log" || status=1
+done
+exit "$status"
