@@ -17,3 +17,9 @@ ctest --preset "$preset" -j2
 if [ "$preset" = default ]; then
   scripts/test-win32.sh
 fi
+
+# The game under KWin on Wayland and on X11, each in a namespace of its own (root only).
+if [ "$preset" = default ] && [ "$(id -u)" -eq 0 ]; then
+  scripts/install-deps.sh compositors
+  scripts/test-compositors.sh
+fi
