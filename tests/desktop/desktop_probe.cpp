@@ -14,7 +14,9 @@
 //       scenery as in one of the virtual desktop's pictures wherever no other window covers
 //       it (one picture may have the title over it, another a sprite), every sprite drawn
 //
-// The checks print one line and end with 0 when they hold, 1 when they do not.
+// The checks print one line and end with 0 when they hold, 1 when they do not. Given
+// --top=ROW before the command, they leave the rows above ROW alone: a desktop's own top bar
+// and banners are there.
 
 // Before Xlib, whose macros clash with GoogleTest's names.
 #include "desktop/x_session.hpp"
@@ -27,10 +29,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace pw::desktop_test {
@@ -177,7 +179,7 @@ bool same_size(const Image& a, const Image& b) {
     return a.ok() && b.ok() && a.width() == b.width() && a.height() == b.height();
 }
 
-int title(const std::string& shot_path, const std::string& reference_path) {
+int title(int top, const std::string& shot_path, const std::string& reference_path) {
     const Image shot(shot_path), reference(reference_path);
     if (!same_size(shot, reference)) {
         std::printf("title: cannot read %s and %s at one size\n", shot_path.c_str(),
@@ -185,7 +187,7 @@ int title(const std::string& shot_path, const std::string& reference_path) {
         return 1;
     }
     Box wrong;
-    for (int y = 0; y < shot.height(); ++y)
+    for (int y = top; y < shot.height(); ++y)
         for (int x = 0; x < shot.width(); ++x) {
             const Rgb want =
                 reference.at(x, y) == kVirtualWallpaper ? stripe(x, y) : reference.at(x, y);
@@ -195,7 +197,7 @@ int title(const std::string& shot_path, const std::string& reference_path) {
     return wrong.count == 0 ? 0 : 1;
 }
 
-int play(const std::string& shot_path, const std::string& listing,
+int play(int top, const std::string& shot_path, const std::string& listing,
          const std::vector<std::string>& reference_paths) {
     const Image shot(shot_path);
     std::vector<Image> references;
@@ -208,7 +210,7 @@ int play(const std::string& shot_path, const std::string& listing,
     const Coverage cover(listing, shot.width(), shot.height());
     Box stale, scenery;
     std::vector<int> drawn(cover.names.size()), area(cover.names.size());
-    for (int y = 0; y < shot.height(); ++y)
+    for (int y = top; y < shot.height(); ++y)
         for (int x = 0; x < shot.width(); ++x) {
             const int owner = cover.at(x, y);
             const Rgb seen = shot.at(x, y);
@@ -238,8 +240,9 @@ int play(const std::string& shot_path, const std::string& listing,
 
 int usage() {
     std::fprintf(stderr,
-                 "usage: desktop_probe backdrop | silhouettes | title SHOT REFERENCE |"
-                 " play SHOT SILHOUETTES REFERENCE...\n");
+                 "usage: desktop_probe backdrop | silhouettes |"
+                 " [--top=ROW] title SHOT REFERENCE |"
+                 " [--top=ROW] play SHOT SILHOUETTES REFERENCE...\n");
     return 2;
 }
 
@@ -248,11 +251,16 @@ int usage() {
 
 int main(int argc, char** argv) {
     using namespace pw::desktop_test;
-    const std::vector<std::string_view> args(argv + 1, argv + argc);
+    std::vector<std::string> args(argv + 1, argv + argc);
+    int top = 0;
+    if (!args.empty() && args[0].rfind("--top=", 0) == 0) {
+        top = std::max(0, std::atoi(args[0].c_str() + 6));
+        args.erase(args.begin());
+    }
     if (args.size() == 1 && args[0] == "backdrop") return backdrop();
     if (args.size() == 1 && args[0] == "silhouettes") return silhouettes();
-    if (args.size() == 3 && args[0] == "title") return title(argv[2], argv[3]);
+    if (args.size() == 3 && args[0] == "title") return title(top, args[1], args[2]);
     if (args.size() >= 4 && args[0] == "play")
-        return play(argv[2], argv[3], std::vector<std::string>(argv + 4, argv + argc));
+        return play(top, args[1], args[2], std::vector<std::string>(args.begin() + 3, args.end()));
     return usage();
 }
