@@ -3,8 +3,8 @@
 # the compositor's own screenshots, with a striped desktop window behind the game:
 #   - the title is the virtual desktop's picture of it, pixel for pixel;
 #   - stopped three times during an autopilot game: the stripes everywhere outside the game's
-#     silhouettes (no trails, no sprite left where it was), the scenery as on the title, every
-#     sprite drawn;
+#     silhouettes (no trails, no sprite left where it was), the scenery as on the virtual
+#     desktop, every sprite drawn;
 #   - once the game has ended: the stripes everywhere.
 #
 #   scripts/test-compositors.sh [kwin-wayland] [kwin-x11] [gnome]     (default: all three)
@@ -108,9 +108,9 @@ CONF
       pids+=($!)
       export DISPLAY=:0 WAYLAND_DISPLAY=wayland-petalwing
       # Mutter's Xwayland asks for the key it writes beside its socket.
-      xauth() { compgen -G "$XDG_RUNTIME_DIR/.mutter-Xwaylandauth.*"; }
-      until_true 30 xauth || { say "no Xwayland"; exit 1; }
-      XAUTHORITY=$(xauth | head -1)
+      mutter_key() { compgen -G "$XDG_RUNTIME_DIR/.mutter-Xwaylandauth.*"; }
+      until_true 30 mutter_key || { say "no Xwayland"; exit 1; }
+      XAUTHORITY=$(mutter_key | head -1)
       export XAUTHORITY
       until_true 15 xdpyinfo || { say "no Xwayland"; exit 1; }
       shot() { timeout 30 gnome-screenshot -f "$1" >/dev/null 2>&1; }
