@@ -34,7 +34,7 @@ Options:
   --taskbar PX        virtual taskbar height (default 30)
   --seed N            reproducible run: random numbers and virtual clock (default 1)
   --script FILE       scripted input for the virtual desktop
-  --until MS          stop at virtual time MS (default 600000 on the virtual desktop)
+  --until MS          stop once the run has lasted MS ms (default 600000 on the virtual desktop)
   --trace FILE        write a JSON Lines trace of the run
   --shot MS:FILE      save a PNG of the virtual desktop at virtual time MS (repeatable)
   --sprite-sheet FILE write a PNG of every sprite and balloon cap and exit
