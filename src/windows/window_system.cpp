@@ -34,7 +34,11 @@ void WindowSystem::PopupMenu(Menu& menu) {
     for (const auto& item : menu.items())
         items.push_back({item.caption});
     trace("menu", {});
-    const auto chosen = desktop_.popup_menu(items);
+    std::optional<int> chosen;
+    {
+        ModalScope modal(*this);
+        chosen = desktop_.popup_menu(items);
+    }
     if (!chosen || *chosen < 0 || *chosen >= static_cast<int>(menu.items().size())) return;
     const MenuItem& item = menu.items()[static_cast<std::size_t>(*chosen)];
     json::Fields f;

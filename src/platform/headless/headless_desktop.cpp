@@ -249,9 +249,17 @@ void HeadlessDesktop::pump() {
     apply_keys();
     take_due_shots(elapsed_);
     const auto& clicks = options_.script.clicks;
-    while (next_click_ < clicks.size() && clicks[next_click_].at <= elapsed_)
-        deliver_click(clicks[next_click_++]);
+    while (next_click_ < clicks.size() && clicks[next_click_].at <= elapsed_) {
+        const ClickEvent& click = clicks[next_click_++];
+        if (modal_depth_ == 0) deliver_click(click);
+    }
     run_due_timers();
+}
+
+void HeadlessDesktop::discard_due_clicks() {
+    const auto& clicks = options_.script.clicks;
+    while (next_click_ < clicks.size() && clicks[next_click_].at <= elapsed_)
+        ++next_click_;
 }
 
 void HeadlessDesktop::wait_modal(std::uint64_t until) {
@@ -276,7 +284,12 @@ std::optional<int> HeadlessDesktop::popup_menu(const std::vector<platform::MenuI
         if (items[i].caption != "-" && items[i].caption == *answer) chosen = static_cast<int>(i);
 
     open_menu_ = MenuView{mouse_x_, mouse_y_, items, chosen.value_or(-1)};
-    ScopeExit close{[this] { open_menu_.reset(); }};
+    ++modal_depth_;
+    ScopeExit close{[this] {
+        open_menu_.reset();
+        --modal_depth_;
+        discard_due_clicks();
+    }};
     wait_modal(elapsed_ + kMenuPickMs);
     return chosen;
 }
@@ -290,8 +303,13 @@ int HeadlessDesktop::run_dialog(const platform::DialogLayout& dialog) {
     } else if (options_.until) {
         close_at = std::numeric_limits<std::uint64_t>::max();  // open until the run ends
     }
-    open_dialog_ = &dialog;
-    ScopeExit close{[this] { open_dialog_ = nullptr; }};
+    const platform::DialogLayout* outer = std::exchange(open_dialog_, &dialog);
+    ++modal_depth_;
+    ScopeExit close{[this, outer] {
+        open_dialog_ = outer;
+        --modal_depth_;
+        discard_due_clicks();
+    }};
     wait_modal(close_at);
     return 0;
 }
