@@ -11,7 +11,7 @@
 namespace pw::win {
 
 int twips_to_screen_px(double twips, int twips_per_pixel) {
-    const double px = std::floor(twips / twips_per_pixel);
+    const double px = std::floor(twips / twips_per_pixel + 0.5);
     return static_cast<int>(std::clamp(px, -1e9, 1e9));
 }
 

@@ -20,8 +20,10 @@ constexpr Colour RGB(int r, int g, int b) {
                   static_cast<std::uint8_t>(b)};
 }
 
-// Twips to whole screen pixels: floor, so that a window moving half a pixel per frame steps
-// evenly one pixel every second frame.
+// Twips to whole screen pixels: to the nearest, halves up. Positions and sizes round alike,
+// so pieces laid out in twips meet on whole pixels (the balloon's centre piece sits on rows 1
+// to 15 of its caps), and a window moving half a pixel per frame steps evenly one pixel every
+// second frame, where halves to even would step two pixels and then none.
 int twips_to_screen_px(double twips, int twips_per_pixel);
 
 class WindowSystem {

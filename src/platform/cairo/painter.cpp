@@ -2,6 +2,9 @@
 
 #include <pango/pangocairo.h>
 
+#include <algorithm>
+#include <cstdlib>
+
 #include "platform/font_map.hpp"
 
 namespace pw::paint {
@@ -98,10 +101,19 @@ void Painter::paint_items(cairo_t* cr, const std::vector<platform::DrawItem>& it
             paint_text(cr, label->box.left, label->box.top, label->font, label->text, label->fore);
         } else if (const auto* line = std::get_if<platform::LineItem>(&item)) {
             set_colour(cr, line->colour);
-            cairo_set_line_width(cr, 1.0);
-            cairo_move_to(cr, line->x1 + 0.5, line->y1 + 0.5);
-            cairo_line_to(cr, line->x2 + 0.5, line->y2 + 0.5);
-            cairo_stroke(cr);
+            const int dx = std::abs(line->x2 - line->x1), dy = std::abs(line->y2 - line->y1);
+            if (dx == 0 || dy == 0) {
+                // A level or upright line covers whole pixels from its start up to, not
+                // including, its end, as a one-pixel pen draws it.
+                cairo_rectangle(cr, std::min(line->x1, line->x2), std::min(line->y1, line->y2),
+                                dy == 0 ? dx : 1, dy == 0 ? 1 : dy);
+                cairo_fill(cr);
+            } else {
+                cairo_set_line_width(cr, 1.0);
+                cairo_move_to(cr, line->x1 + 0.5, line->y1 + 0.5);
+                cairo_line_to(cr, line->x2 + 0.5, line->y2 + 0.5);
+                cairo_stroke(cr);
+            }
         } else if (const auto* text = std::get_if<platform::TextItem>(&item)) {
             paint_text(cr, text->x, text->y, text->font, text->text, text->fore);
         } else if (const auto* fill = std::get_if<platform::FillItem>(&item)) {
