@@ -1,12 +1,14 @@
 #include "platform/headless/headless_desktop.hpp"
 
 #include <algorithm>
+#include <iostream>
 #include <limits>
 #include <utility>
 
 #include "platform/cairo/painter.hpp"
 #include "platform/json.hpp"
 #include "platform/scope_exit.hpp"
+#include "platform/user_text.hpp"
 
 namespace pw::headless {
 
@@ -56,12 +58,17 @@ void HeadlessDesktop::advance_to(std::uint64_t target) {
 
 void HeadlessDesktop::take_due_shots(std::uint64_t upto) {
     while (next_shot_ < options_.shots.size() && options_.shots[next_shot_].first <= upto) {
-        const auto& path = options_.shots[next_shot_++].second;
+        const auto& [at, path] = options_.shots[next_shot_++];
+        elapsed_ = std::max(elapsed_, at);  // the picture shows that moment
         std::string error;
         if (!snapshot(path, &error)) {
+            // A picture asked for and not taken is a failed run, not a quiet one.
             json::Fields f;
             f.str("path", path).str("error", error);
             trace("shot-failed", f.text());
+            std::cerr << "petalwing: --shot: cannot write " << platform::quoted(path) << ": "
+                      << error << "\n";
+            platform::end_program(kShotFailedExitCode);
         }
     }
 }

@@ -26,6 +26,9 @@ struct Options {
     std::optional<std::uint64_t> until;                        // end the run at this virtual ms
 };
 
+// The run's exit code when a --shot cannot be written.
+inline constexpr int kShotFailedExitCode = 2;
+
 // How long a scripted user takes to pick an item from a popup menu, in virtual ms.
 inline constexpr std::uint32_t kMenuPickMs = 400;
 
