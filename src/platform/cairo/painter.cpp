@@ -71,6 +71,21 @@ void Painter::paint_picture(cairo_t* cr, const platform::Picture& picture, int x
     cairo_paint(cr);
 }
 
+bool Painter::overstrike(PangoLayout* layout, const platform::Font& font) {
+    if (!font.bold) return false;
+    auto [it, fresh] = overstrike_.try_emplace(font.family, false);
+    if (fresh) {
+        // The face fontconfig picked, and whether it is bold, or made bold by fontconfig.
+        ObjectPtr<PangoFont> loaded(pango_context_load_font(
+            pango_layout_get_context(layout), pango_layout_get_font_description(layout)));
+        if (loaded) {
+            FontPtr actual(pango_font_describe(loaded.get()));
+            it->second = pango_font_description_get_weight(actual.get()) < PANGO_WEIGHT_SEMIBOLD;
+        }
+    }
+    return it->second;
+}
+
 void Painter::paint_text(cairo_t* cr, int x, int y, const platform::Font& font,
                          std::string_view text, Colour fore) {
     if (text.empty()) return;
@@ -78,6 +93,12 @@ void Painter::paint_text(cairo_t* cr, int x, int y, const platform::Font& font,
     set_colour(cr, fore);
     cairo_move_to(cr, x, y);
     pango_cairo_show_layout(cr, layout.get());
+    // A font without a bold face is emboldened as Windows does it: struck twice, a pixel
+    // apart.
+    if (overstrike(layout.get(), font)) {
+        cairo_move_to(cr, x + 1, y);
+        pango_cairo_show_layout(cr, layout.get());
+    }
 }
 
 void Painter::paint_window(cairo_t* cr, Colour back, const platform::Picture& picture,
@@ -135,7 +156,7 @@ int Painter::text_width(const platform::Font& font, std::string_view text) {
     auto layout = make_layout(cr.get(), font, text, dpi_);
     int w = 0, h = 0;
     pango_layout_get_pixel_size(layout.get(), &w, &h);
-    return w;
+    return overstrike(layout.get(), font) ? w + 1 : w;
 }
 
 }  // namespace pw::paint
