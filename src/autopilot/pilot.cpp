@@ -153,7 +153,7 @@ void Pilot::prepare(const Game& g, const platform::ScreenMetrics& screen) {
     // high dpi; the rows below the rock are open air that needs no map.
     int rock_rows = 0;
     for (int slot : {6, 7})
-        if (const auto ground = Slot(g, slot))
+        if (const auto ground = SpriteShape(g, slot))
             rock_rows = std::max(rock_rows, ground->bounds().bottom);
     const int rows = std::clamp(screen.height_px - top_px + 1, 1, rock_rows + kOpenRows);
     const int columns = screen.width_px + 1;

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/game_state.hpp"
 #include "driver/mod_Define.hpp"
+#include "game/game_state.hpp"
 #include "platform/headless/headless_desktop.hpp"
 #include "support/run_game.hpp"
 
