@@ -59,7 +59,8 @@ execute_process(COMMAND date -u -d ${PETALWING_RELEASE_DATE} +%s
                 COMMAND_ERROR_IS_FATAL ANY)
 add_custom_command(
   OUTPUT ${man}.gz
-  COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${release_epoch} ${PETALWING_HELP2MAN} --section=6 --no-info
+  COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${release_epoch}
+          ${PETALWING_HELP2MAN} --section=6 --no-info
           "--name=a side-scrolling shooter played on your desktop"
           --include=${dist}/petalwing.h2m --output=${man} $<TARGET_FILE:petalwing>
   COMMAND gzip -9nf ${man}

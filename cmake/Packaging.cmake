@@ -55,7 +55,8 @@ License: Expat
  ${licence}
 ")
 execute_process(COMMAND date -u -R -d ${PETALWING_RELEASE_DATE}
-                OUTPUT_VARIABLE changelog_date OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+                OUTPUT_VARIABLE changelog_date OUTPUT_STRIP_TRAILING_WHITESPACE
+                COMMAND_ERROR_IS_FATAL ANY)
 file(WRITE ${debian}/changelog
 "petalwing (${PROJECT_VERSION}) unstable; urgency=medium
 
