@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Petalwing needs that are not installed yet.
-#   scripts/install-deps.sh [build] [test] [win32] [package]
+#   scripts/install-deps.sh [build] [test] [win32] [package] [compositors] [gnome]
 # "build" is always included. Runs apt-get as root (or through sudo).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -16,6 +16,9 @@ win32_on_32bit=(wine32:i386)
 win32_on_64bit_only=(g++-mingw-w64-x86-64-posix wine64)
 # Making and checking the Debian package and the install tree.
 package=(dpkg-dev file lintian desktop-file-utils appstream man-db)
+# KWin on Wayland (with Xwayland and its screenshot tool) and on X11, for test-compositors.sh.
+compositors=(kwin-wayland xwayland kde-spectacle qtwayland5 kwin-x11 dbus-daemon dbus-bin)
+gnome=(gnome-shell gnome-screenshot xwayland dbus-daemon dbus-bin)
 
 as_root=()
 [ "$(id -u)" -eq 0 ] || as_root=(sudo)
@@ -42,7 +45,11 @@ for group in "$@"; do
     test) wanted+=("${test[@]}") ;;
     win32) wanted+=("${win32[@]}") with_win32=1 ;;
     package) wanted+=("${package[@]}") ;;
-    *) echo "install-deps: unknown group '$group' (build, test, win32, package)" >&2; exit 2 ;;
+    compositors) wanted+=("${compositors[@]}") ;;
+    gnome) wanted+=("${gnome[@]}") ;;
+    *) echo "install-deps: unknown group '$group'" \
+         "(build, test, win32, package, compositors, gnome)" >&2
+       exit 2 ;;
   esac
 done
 install_missing "${wanted[@]}"

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/gtk/alpha_visual.hpp"
 #include "platform/gtk/modal_widgets.hpp"
 #include "platform/scope_exit.hpp"
 
@@ -184,6 +185,7 @@ WindowHandle GtkDesktop::create_window(std::string_view name, platform::WindowRo
     const Metrics& m = metrics();
     gtk_window_move(window, m.origin_x, m.origin_y);
     gtk_window_resize(window, 1, 1);
+    use_alpha_visual(widget);
     gtk_widget_realize(widget);  // so a shape can be set before the window is first shown
     const WindowHandle h = win->handle;
     windows_.emplace(h, std::move(win));
