@@ -56,7 +56,8 @@ Options:
   --until MS          stop at virtual time MS (default 600000 on the virtual desktop)
   --trace FILE        write a JSON Lines trace of the run
   --shot MS:FILE      save a PNG of the virtual desktop at virtual time MS (repeatable)
-  --sprite-sheet FILE write a PNG of every sprite and balloon cap and exit
+  --sprite-sheet FILE
+                      write a PNG of every sprite and balloon cap and exit
   --help              show this help and exit
   --version           show the version and exit
 )";
