@@ -1,7 +1,10 @@
 #include "app/options.hpp"
 
 #include <charconv>
+#include <filesystem>
 #include <stdexcept>
+
+#include "platform/user_text.hpp"
 
 namespace pw::app {
 namespace {
@@ -11,8 +14,24 @@ T parse_number(const std::string& option, std::string_view text) {
     T v{};
     auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
     if (ec != std::errc() || end != text.data() + text.size())
-        throw std::runtime_error(option + ": expected a number, got '" + std::string(text) + "'");
+        throw std::runtime_error(option + ": expected a number, got " + platform::quoted(text));
     return v;
+}
+
+// A picture that could never be written is refused before the game starts.
+void check_shots(const headless::Options& desktop) {
+    const std::uint64_t until = desktop.until.value_or(kDefaultUntilMs);
+    for (const auto& [ms, path] : desktop.shots) {
+        if (ms > until)
+            throw std::runtime_error("--shot: " + std::to_string(ms) + " ms is after --until " +
+                                     std::to_string(until) + " ms; the run ends first");
+        auto folder = std::filesystem::path(path).parent_path();
+        if (folder.empty()) folder = ".";
+        std::error_code ec;
+        if (!std::filesystem::is_directory(folder, ec))
+            throw std::runtime_error("--shot: no folder " + platform::quoted(folder.string()) +
+                                     " for " + platform::quoted(path));
+    }
 }
 
 }  // namespace
@@ -37,7 +56,8 @@ Options:
   --until MS          stop once the run has lasted MS ms (default 600000 on the virtual desktop)
   --trace FILE        write a JSON Lines trace of the run
   --shot MS:FILE      save a PNG of the virtual desktop at virtual time MS (repeatable)
-  --sprite-sheet FILE write a PNG of every sprite and balloon cap and exit
+  --sprite-sheet FILE
+                      write a PNG of every sprite and balloon cap and exit
   --help              show this help and exit
   --version           show the version and exit
 )";
@@ -99,11 +119,13 @@ Options parse_options(const std::vector<std::string>& args) {
                 parse_number<std::uint64_t>(a, std::string_view(v).substr(0, colon)),
                 v.substr(colon + 1));
         } else {
-            throw std::runtime_error("unknown option " + a + " (see --help)");
+            throw std::runtime_error("unknown option " + platform::quoted(a) + " (see --help)");
         }
     }
-    if (o.desktop.taskbar + 19 >= o.desktop.height)
+    // Compared so that no sum can overflow: the screen's height is at most 16384.
+    if (o.desktop.taskbar >= o.desktop.height - 19)
         throw std::runtime_error("--taskbar: leaves no work area on this screen");
+    if (o.headless) check_shots(o.desktop);
     for (const auto& w : words) {
         if (!o.command_line.empty()) o.command_line += ' ';
         o.command_line += w;

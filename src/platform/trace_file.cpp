@@ -8,12 +8,13 @@
 
 #include "platform/json.hpp"
 #include "platform/platform.hpp"
+#include "platform/user_text.hpp"
 
 namespace pw::platform {
 namespace {
 
 std::string cannot_write(const std::string& path, const char* why) {
-    return "cannot write the trace " + json::quote(path) + ": " + why;
+    return "cannot write the trace " + quoted(path) + ": " + why;
 }
 
 std::FILE* open_for_writing(const std::string& path) {

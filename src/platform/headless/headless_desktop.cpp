@@ -1,12 +1,14 @@
 #include "platform/headless/headless_desktop.hpp"
 
 #include <algorithm>
+#include <iostream>
 #include <limits>
 #include <utility>
 
 #include "platform/cairo/painter.hpp"
 #include "platform/json.hpp"
 #include "platform/scope_exit.hpp"
+#include "platform/user_text.hpp"
 
 namespace pw::headless {
 
@@ -56,12 +58,17 @@ void HeadlessDesktop::advance_to(std::uint64_t target) {
 
 void HeadlessDesktop::take_due_shots(std::uint64_t upto) {
     while (next_shot_ < options_.shots.size() && options_.shots[next_shot_].first <= upto) {
-        const auto& path = options_.shots[next_shot_++].second;
+        const auto& [at, path] = options_.shots[next_shot_++];
+        elapsed_ = std::max(elapsed_, at);  // the picture shows that moment
         std::string error;
         if (!snapshot(path, &error)) {
+            // A picture asked for and not taken is a failed run, not a quiet one.
             json::Fields f;
             f.str("path", path).str("error", error);
             trace("shot-failed", f.text());
+            std::cerr << "petalwing: --shot: cannot write " << platform::quoted(path) << ": "
+                      << error << "\n";
+            platform::end_program(kShotFailedExitCode);
         }
     }
 }
@@ -249,9 +256,17 @@ void HeadlessDesktop::pump() {
     apply_keys();
     take_due_shots(elapsed_);
     const auto& clicks = options_.script.clicks;
-    while (next_click_ < clicks.size() && clicks[next_click_].at <= elapsed_)
-        deliver_click(clicks[next_click_++]);
+    while (next_click_ < clicks.size() && clicks[next_click_].at <= elapsed_) {
+        const ClickEvent& click = clicks[next_click_++];
+        if (modal_depth_ == 0) deliver_click(click);
+    }
     run_due_timers();
+}
+
+void HeadlessDesktop::discard_due_clicks() {
+    const auto& clicks = options_.script.clicks;
+    while (next_click_ < clicks.size() && clicks[next_click_].at <= elapsed_)
+        ++next_click_;
 }
 
 void HeadlessDesktop::wait_modal(std::uint64_t until) {
@@ -276,7 +291,12 @@ std::optional<int> HeadlessDesktop::popup_menu(const std::vector<platform::MenuI
         if (items[i].caption != "-" && items[i].caption == *answer) chosen = static_cast<int>(i);
 
     open_menu_ = MenuView{mouse_x_, mouse_y_, items, chosen.value_or(-1)};
-    ScopeExit close{[this] { open_menu_.reset(); }};
+    ++modal_depth_;
+    ScopeExit close{[this] {
+        open_menu_.reset();
+        --modal_depth_;
+        discard_due_clicks();
+    }};
     wait_modal(elapsed_ + kMenuPickMs);
     return chosen;
 }
@@ -290,8 +310,13 @@ int HeadlessDesktop::run_dialog(const platform::DialogLayout& dialog) {
     } else if (options_.until) {
         close_at = std::numeric_limits<std::uint64_t>::max();  // open until the run ends
     }
-    open_dialog_ = &dialog;
-    ScopeExit close{[this] { open_dialog_ = nullptr; }};
+    const platform::DialogLayout* outer = std::exchange(open_dialog_, &dialog);
+    ++modal_depth_;
+    ScopeExit close{[this, outer] {
+        open_dialog_ = outer;
+        --modal_depth_;
+        discard_due_clicks();
+    }};
     wait_modal(close_at);
     return 0;
 }

@@ -26,6 +26,9 @@ struct Options {
     std::optional<std::uint64_t> until;                        // end the run at this virtual ms
 };
 
+// The run's exit code when a --shot cannot be written.
+inline constexpr int kShotFailedExitCode = 2;
+
 // How long a scripted user takes to pick an item from a popup menu, in virtual ms.
 inline constexpr std::uint32_t kMenuPickMs = 400;
 
@@ -101,6 +104,8 @@ class HeadlessDesktop final : public platform::Desktop {
     void apply_keys();
     void run_due_timers();
     void deliver_click(const ClickEvent& click);
+    // Clicks made while a menu or dialog was open fell on disabled windows: they are lost.
+    void discard_due_clicks();
     // Lets virtual time pass while a modal loop is open, firing timers as they fall due.
     void wait_modal(std::uint64_t until);
     Scene scene() const;
@@ -119,6 +124,7 @@ class HeadlessDesktop final : public platform::Desktop {
     int mouse_x_ = 0, mouse_y_ = 0;
     std::optional<MenuView> open_menu_;
     const platform::DialogLayout* open_dialog_ = nullptr;
+    int modal_depth_ = 0;  // open menus and dialogs
     std::optional<platform::TraceFile> trace_;
     // Measures texts and paints snapshots; it keeps converted pictures between snapshots.
     std::unique_ptr<paint::Painter> painter_;
