@@ -30,7 +30,8 @@ Options:
   --headless          run on a virtual desktop instead of the real display
   --autopilot         let the built-in player play (keys are its own; the menu still works)
   --screen WxH        virtual desktop size in pixels (default 1024x768)
-  --dpi N             virtual desktop resolution (default 96)
+  --dpi N             virtual desktop resolution (default 96); the game sees 96 dpi and
+                      from 192 dpi is shown enlarged by a whole factor, as on real desktops
   --taskbar PX        virtual taskbar height (default 30)
   --seed N            reproducible run: random numbers and virtual clock (default 1)
   --script FILE       scripted input for the virtual desktop

@@ -9,7 +9,12 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/display_scale.hpp"
+#include "platform/gtk/compositor_hints.hpp"
 #include "platform/gtk/modal_widgets.hpp"
+#include "platform/gtk/silhouette.hpp"
+#include "platform/gtk/window_scale.hpp"
+#include "platform/gtk/work_area.hpp"
 #include "platform/scope_exit.hpp"
 
 namespace pw::gtk {
@@ -33,6 +38,7 @@ constexpr gint64 kQuietPumpUs = 10'000;
 
 GdkDisplay* open_display() {
     gdk_set_allowed_backends("x11");  // shapes, raw keys and override-redirect are X11's
+    choose_window_scale();
     if (!gtk_init_check(nullptr, nullptr)) {
         const char* name = std::getenv("DISPLAY");
         if (!name || !*name)
@@ -91,7 +97,9 @@ struct GtkDesktop::Window {
 GtkDesktop::GtkDesktop()
     : display_(open_display()),
       has_shape_(display_has_shape(display_)),
-      keys_(gdk_display_get_name(display_)) {}
+      keys_(gdk_display_get_name(display_)) {
+    painter_.set_dpi(platform::kLogicalDpi);
+}
 
 GtkDesktop::~GtkDesktop() {
     for (auto& [id, timer] : timers_)
@@ -120,26 +128,25 @@ const GtkDesktop::Metrics& GtkDesktop::metrics() {
     GdkMonitor* monitor = gdk_display_get_primary_monitor(display_);
     if (!monitor) monitor = gdk_display_get_monitor(display_, 0);
     GdkRectangle geometry{0, 0, 1024, 768}, work = geometry;
+    int scale = 1;
     if (monitor) {
         gdk_monitor_get_geometry(monitor, &geometry);
         gdk_monitor_get_workarea(monitor, &work);
+        scale = gdk_monitor_get_scale_factor(monitor);
     }
-    // The desktop's font resolution is what Windows calls the logical dpi.
-    double dpi = gdk_screen_get_resolution(gdk_display_get_default_screen(display_));
-    if (dpi <= 0) dpi = 96;
+    const int bottom = primary_work_area_bottom(display_, geometry, scale, work.y + work.height);
     Metrics m;
     m.read_at = now;
     m.origin_x = geometry.x;
     m.origin_y = geometry.y;
     m.screen.width_px = geometry.width;
     m.screen.height_px = geometry.height;
-    m.screen.twips_per_pixel_x = m.screen.twips_per_pixel_y =
-        std::max(1, static_cast<int>(std::lround(1440.0 / dpi)));
+    // GDK's pixels are the logical ones: the game sees 96 dpi whatever the screen's scale.
+    m.screen.twips_per_pixel_x = m.screen.twips_per_pixel_y = platform::kLogicalTwipsPerPixel;
     m.screen.cy_caption = kCaptionHeight;
     // Full-screen client height plus one caption is the bottom of the work area.
-    m.screen.cy_fullscreen = work.y + work.height - geometry.y - kCaptionHeight;
+    m.screen.cy_fullscreen = bottom - geometry.y - kCaptionHeight;
     metrics_ = m;
-    painter_.set_dpi(dpi);
     return *metrics_;
 }
 
@@ -171,6 +178,8 @@ WindowHandle GtkDesktop::create_window(std::string_view name, platform::WindowRo
     gtk_window_set_accept_focus(window, lamp);
     gtk_window_set_focus_on_map(window, FALSE);  // the game asks for the focus itself
     if (lamp) gtk_window_set_keep_above(window, TRUE);
+    declare_window_type(window, lamp);
+    use_alpha_visual(widget);
     gtk_widget_set_app_paintable(widget, TRUE);
     gtk_widget_add_events(widget,
                           GDK_BUTTON_PRESS_MASK | GDK_FOCUS_CHANGE_MASK | GDK_STRUCTURE_MASK);
@@ -185,6 +194,7 @@ WindowHandle GtkDesktop::create_window(std::string_view name, platform::WindowRo
     gtk_window_move(window, m.origin_x, m.origin_y);
     gtk_window_resize(window, 1, 1);
     gtk_widget_realize(widget);  // so a shape can be set before the window is first shown
+    turn_compositor_effects_off(widget);
     const WindowHandle h = win->handle;
     windows_.emplace(h, std::move(win));
     return h;
@@ -289,6 +299,7 @@ void GtkDesktop::set_items(WindowHandle w, std::vector<platform::DrawItem> items
 void GtkDesktop::focus(WindowHandle w) {
     Window* win = find(w);
     if (!win || win->role != platform::WindowRole::Lamp) return;  // sprites never take it
+    if (!focus_manners_.may_take(game_has_focus())) return;
     if (win->viewable)
         take_focus(*win);
     else
@@ -301,14 +312,24 @@ void GtkDesktop::take_focus(Window& win) {
     gdk_window_focus(native, gdk_x11_get_server_time(native));
 }
 
+bool GtkDesktop::game_has_focus() const {
+    return std::any_of(windows_.begin(), windows_.end(), [](const auto& entry) {
+        return gtk_window_is_active(GTK_WINDOW(entry.second->widget.get()));
+    });
+}
+
 int GtkDesktop::text_width(const platform::Font& font, std::string_view text) {
-    metrics();  // keeps the painter's resolution current
     return painter_.text_width(font, text);
 }
 
-gboolean GtkDesktop::on_draw(GtkWidget*, cairo_t* cr, gpointer data) {
+gboolean GtkDesktop::on_draw(GtkWidget* widget, cairo_t* cr, gpointer data) {
     auto* win = static_cast<Window*>(data);
-    win->desktop->painter_.paint_window(cr, win->back, win->picture, win->items);
+    paint_enlarged(
+        cr, win->width, win->height, gtk_widget_get_scale_factor(widget), [win](cairo_t* pixels) {
+            paint_silhouette(pixels, win->shape, [win](cairo_t* inside) {
+                win->desktop->painter_.paint_window(inside, win->back, win->picture, win->items);
+            });
+        });
     return TRUE;
 }
 
@@ -448,7 +469,6 @@ std::optional<int> GtkDesktop::popup_menu(const std::vector<platform::MenuItem>&
 }
 
 int GtkDesktop::run_dialog(const platform::DialogLayout& dialog) {
-    metrics();
     DialogState state{dialog, painter_};
     WidgetPtr window = build_dialog(state, lamp_window());
     gtk_widget_show_all(window.get());

@@ -14,6 +14,7 @@
 #include <stdexcept>
 
 #include "platform/cairo/painter.hpp"
+#include "platform/focus_manners.hpp"
 #include "platform/gtk/gobject_ptr.hpp"
 #include "platform/gtk/key_watcher.hpp"
 #include "platform/platform.hpp"
@@ -93,6 +94,7 @@ class GtkDesktop final : public platform::Desktop {
     const Metrics& metrics();
     void update_mapping(Window& win);
     void take_focus(Window& win);
+    bool game_has_focus() const;
     void repaint(Window& win);
     bool main_loop_has_work();
     void iterate_pending();
@@ -107,6 +109,7 @@ class GtkDesktop final : public platform::Desktop {
     KeyWatcher keys_;
     paint::Painter painter_;
     std::optional<Metrics> metrics_;
+    platform::FocusManners focus_manners_;
     std::map<platform::WindowHandle, std::unique_ptr<Window>> windows_;
     platform::WindowHandle next_handle_ = 1;
     std::map<platform::TimerId, Timer> timers_;

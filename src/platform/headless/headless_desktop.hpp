@@ -103,6 +103,8 @@ class HeadlessDesktop final : public platform::Desktop {
     // Lets virtual time pass while a modal loop is open, firing timers as they fall due.
     void wait_modal(std::uint64_t until);
     Scene scene() const;
+    int scale() const;
+    platform::ScreenMetrics logical_screen() const;
 
     Options options_;
     std::uint32_t clock_start_;
