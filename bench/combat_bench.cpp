@@ -8,10 +8,10 @@
 #include "combat/mod_Player.hpp"
 #include "combat/mod_Shot.hpp"
 #include "combat/mod_barn.hpp"
-#include "driver/game_state.hpp"
 #include "driver/mod_main.hpp"
+#include "game/game_state.hpp"
 #include "platform/headless/headless_desktop.hpp"
-#include "rgn/mod_RGN_Data.hpp"
+#include "store/mod_RGN_Data.hpp"
 
 namespace pw {
 namespace {

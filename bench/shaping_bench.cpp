@@ -2,10 +2,10 @@
 // test that runs every frame.
 #include <benchmark/benchmark.h>
 
-#include "driver/game_state.hpp"
+#include "game/game_state.hpp"
 #include "platform/headless/headless_desktop.hpp"
-#include "rgn/mod_RGN_Data.hpp"
 #include "rgn/mod_RGN_Proc.hpp"
+#include "store/mod_RGN_Data.hpp"
 
 namespace pw {
 namespace {

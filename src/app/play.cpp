@@ -2,9 +2,9 @@
 
 #include <memory>
 
-#include "driver/autopilot.hpp"
-#include "driver/game_state.hpp"
+#include "autopilot/autopilot.hpp"
 #include "driver/mod_Define.hpp"
+#include "game/game_state.hpp"
 
 namespace pw::app {
 

@@ -3,11 +3,11 @@
 #include <memory>
 #include <vector>
 
-#include "driver/game_state.hpp"
+#include "game/game_state.hpp"
 #include "platform/headless/headless_desktop.hpp"
-#include "rgn/mod_RGN_Data.hpp"
 #include "rgn/mod_RGN_Proc.hpp"
 #include "rgn/mod_RGN_pop.hpp"
+#include "store/mod_RGN_Data.hpp"
 
 namespace pw::app {
 namespace {

@@ -2,8 +2,7 @@
 
 #include <array>
 
-#include "driver/game_state.hpp"
-#include "driver/mod_main.hpp"
+#include "game/game_state.hpp"
 #include "rgn/mod_RGN_Proc.hpp"
 #include "rgn/mod_RGN_pop.hpp"
 

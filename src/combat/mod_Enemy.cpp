@@ -4,8 +4,7 @@
 
 #include "combat/mod_EShot.hpp"
 #include "combat/mod_Player.hpp"
-#include "driver/game_state.hpp"
-#include "driver/mod_Define.hpp"
+#include "game/game_state.hpp"
 #include "rgn/mod_RGN_Proc.hpp"
 
 namespace pw {
@@ -123,8 +122,7 @@ void EnemyAppear(Game& g) {
         const auto& e = g.tEnemy[static_cast<std::size_t>(k)];
         // The check looks at the counter and the place only, not at whether the slot is alive:
         // a slot hit while its counter showed 30 keeps firing from where its enemy was.
-        if (e.nFire == kFireAt && range < e.nX)
-            EShotFire(g, static_cast<Integer>(k));
+        if (e.nFire == kFireAt && range < e.nX) EShotFire(g, static_cast<Integer>(k));
     }
 }
 

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "driver/game_state.hpp"
-#include "driver/mod_JoyStick.hpp"
+#include "game/game_state.hpp"
+#include "game/mod_JoyStick.hpp"
 #include "rgn/mod_RGN_Proc.hpp"
 
 namespace pw {

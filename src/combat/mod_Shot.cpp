@@ -1,6 +1,6 @@
 #include "combat/mod_Shot.hpp"
 
-#include "driver/game_state.hpp"
+#include "game/game_state.hpp"
 
 namespace pw {
 namespace {

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "combat/mod_Player.hpp"
-#include "driver/game_state.hpp"
+#include "game/game_state.hpp"
 
 namespace pw {
 namespace {

@@ -4,10 +4,11 @@
 #include <charconv>
 #include <string>
 
-#include "driver/game_state.hpp"
 #include "driver/mod_main.hpp"
-#include "rgn/mod_RGN_Data.hpp"
+#include "driver/window_handlers.hpp"
+#include "game/game_state.hpp"
 #include "rgn/mod_RGN_pop.hpp"
+#include "store/mod_RGN_Data.hpp"
 
 namespace pw {
 
@@ -48,12 +49,8 @@ Long CommandLineNumber(std::string_view command_line) {
     return CLng(NumericValue(command_line));
 }
 
-Long GetWorkAreaHeight(Game& g) {
-    const auto m = g.desktop.screen();
-    return CLng(static_cast<double>(m.cy_fullscreen + m.cy_caption) * m.twips_per_pixel_y);
-}
-
 void Main(Game& g, std::string_view command_line) {
+    ConnectHandlers(g);
     g.nCmdStartX = CommandLineNumber(command_line);
     RGNDataLoad(g.rgnStore);
     RGNPopInit(g);

@@ -1,4 +1,4 @@
-// Start-up: the command-line number, the screen's work area, and the entry routine.
+// Start-up: the command-line number and the entry routine.
 #pragma once
 
 #include <string_view>
@@ -18,11 +18,8 @@ double NumericValue(std::string_view text);
 // 32-bit range is held at its nearest limit.
 Long CommandLineNumber(std::string_view command_line);
 
-// The y of the bottom of the work area, in twips: (SM_CYFULLSCREEN + SM_CYCAPTION) pixels.
-Long GetWorkAreaHeight(Game& g);
-
-// The program's entry: reads the command line, fills the stores, seeds the random numbers
-// and runs the game. Leaves only by ending the program.
+// The program's entry: joins the windows' events to their handlers, reads the command line, fills
+// the stores, seeds the random numbers and runs the game. Leaves only by ending the program.
 [[noreturn]] void Main(Game& g, std::string_view command_line);
 
 }  // namespace pw

@@ -7,10 +7,11 @@
 #include "combat/mod_Player.hpp"
 #include "combat/mod_Shot.hpp"
 #include "combat/mod_barn.hpp"
-#include "driver/game_state.hpp"
 #include "driver/mod_Define.hpp"
 #include "driver/trace_records.hpp"
+#include "ending/cRGNSnow.hpp"
 #include "ending/mod_STAFF.hpp"
+#include "game/game_state.hpp"
 #include "rgn/mod_RGN_Proc.hpp"
 #include "rgn/mod_RGN_pop.hpp"
 
@@ -261,16 +262,6 @@ void StepPetals(Game& g) {
 
 }  // namespace
 
-void WaitTime(Game& g, Long ms) {
-    if (ms > 0) g.desktop.sleep_ms(static_cast<std::uint32_t>(ms));
-}
-
-void CloseBalloon(Game& g) {
-    g.frmL.Unload();
-    g.frmC.Unload();
-    g.frmR.Unload();
-}
-
 void GameMain(Game& g) {
     for (;;) {
         StartGame(g);
@@ -283,8 +274,8 @@ void GameSetup(Game& g) {
     // and the field keeps its value. Windows and regions cannot fail here except by the
     // fatal shaping errors, which end the program.
     if (!g.colSnow) g.colSnow.emplace();
-    g.colSnow->push_back(std::make_unique<cRGNSnow>(g));
-    g.colSnow->push_back(std::make_unique<cRGNSnow>(g));
+    g.colSnow->push_back(std::make_shared<cRGNSnow>(g));
+    g.colSnow->push_back(std::make_shared<cRGNSnow>(g));
 
     g.nEnemyMax = 5;
     g.nEShotMax = 5;

@@ -14,9 +14,5 @@ inline constexpr std::uint32_t kFrameMs = 50;
 [[noreturn]] void GameMain(Game& g);
 // Puts the whole game into its starting state.
 void GameSetup(Game& g);
-// Suspends the whole program; no window events are processed meanwhile.
-void WaitTime(Game& g, Long ms);
-// Closes the speech balloon: unloads its three windows.
-void CloseBalloon(Game& g);
 
 }  // namespace pw

@@ -1,6 +1,6 @@
 #include "driver/trace_records.hpp"
 
-#include "driver/game_state.hpp"
+#include "game/game_state.hpp"
 #include "platform/json.hpp"
 
 namespace pw {

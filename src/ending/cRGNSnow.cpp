@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <utility>
 
-#include "driver/game_state.hpp"
+#include "game/game_state.hpp"
 
 namespace pw {
 namespace {

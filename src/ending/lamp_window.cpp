@@ -1,6 +1,7 @@
 #include "ending/lamp_window.hpp"
 
-#include "driver/game_state.hpp"
+#include "ending/cRGNSnow.hpp"
+#include "game/game_state.hpp"
 
 namespace pw {
 

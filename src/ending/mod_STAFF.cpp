@@ -1,8 +1,7 @@
 #include "ending/mod_STAFF.hpp"
 
-#include "driver/game_state.hpp"
-#include "driver/mod_Define.hpp"
-#include "driver/mod_main.hpp"
+#include "ending/cRGNSnow.hpp"
+#include "game/game_state.hpp"
 #include "rgn/mod_RGN_Proc.hpp"
 
 namespace pw {

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "driver/game_state.hpp"
+#include "game/game_state.hpp"
 
 namespace pw {
 namespace {

@@ -4,9 +4,9 @@
 #include <array>
 #include <initializer_list>
 
-#include "driver/game_state.hpp"
+#include "game/game_state.hpp"
 #include "platform/json.hpp"
-#include "rgn/mod_RGN_Data.hpp"
+#include "store/mod_RGN_Data.hpp"
 
 namespace pw {
 namespace {
@@ -196,6 +196,12 @@ void RGNPopShow(Game& g, const std::string& sMsg, Single nX, Single nY, Integer 
     centre.Show();
     right.Show();
     TraceBalloon(g, sMsg, nDir);
+}
+
+void CloseBalloon(Game& g) {
+    g.frmL.Unload();
+    g.frmC.Unload();
+    g.frmR.Unload();
 }
 
 }  // namespace pw

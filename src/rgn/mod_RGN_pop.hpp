@@ -23,5 +23,7 @@ void RGNPopSetWindow(Game& g, int slot, win::Form& window);
 // nDir 0 hangs it to the right of the point (the ship), 1 to the left (the boss).
 void RGNPopShow(Game& g, const std::string& sMsg, Single nX, Single nY, Integer nDir,
                 Integer bClose, const std::string& sCloseCaption);
+// Closes the speech balloon: unloads its three windows.
+void CloseBalloon(Game& g);
 
 }  // namespace pw

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "driver/mod_Define.hpp"
+#include "driver/window_handlers.hpp"
+#include "ending/cRGNSnow.hpp"
 #include "ending/mod_STAFF.hpp"
 #include "platform/desktop_decorator.hpp"
 #include "rgn/mod_RGN_Proc.hpp"
@@ -85,6 +87,7 @@ class StaffRollRun : public ::testing::Test {
   protected:
     explicit StaffRollRun(headless::Options o = test::default_desktop())
         : inner(std::move(o)), desktop(inner), g(desktop) {
+        ConnectHandlers(g);
         RGNDataLoad(g.rgnStore);
         RGNPopInit(g);
         GameSetup(g);

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/desktop_decorator.hpp"
-#include "rgn/mod_RGN_Data.hpp"
+#include "store/mod_RGN_Data.hpp"
 #include "support/game_fixture.hpp"
 
 namespace pw {

@@ -5,11 +5,12 @@
 
 #include <memory>
 
-#include "driver/game_state.hpp"
 #include "driver/mod_main.hpp"
+#include "driver/window_handlers.hpp"
+#include "game/game_state.hpp"
 #include "platform/headless/headless_desktop.hpp"
-#include "rgn/mod_RGN_Data.hpp"
 #include "rgn/mod_RGN_pop.hpp"
+#include "store/mod_RGN_Data.hpp"
 
 namespace pw::test {
 
@@ -24,6 +25,7 @@ class GameFixture : public ::testing::Test {
   protected:
     explicit GameFixture(headless::Options options = default_desktop())
         : desktop(std::move(options)), g(std::make_unique<Game>(desktop)) {
+        ConnectHandlers(*g);
         RGNDataLoad(g->rgnStore);
         RGNPopInit(*g);
         GameSetup(*g);

@@ -1,6 +1,6 @@
-#include "driver/mod_JoyStick.hpp"
+#include "game/mod_JoyStick.hpp"
 
-#include "driver/game_state.hpp"
+#include "game/game_state.hpp"
 
 namespace pw {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/autopilot.hpp"
+#include "autopilot/autopilot.hpp"
 #include "driver/mod_Define.hpp"
 #include "rgn/mod_RGN_Proc.hpp"
 #include "support/game_fixture.hpp"

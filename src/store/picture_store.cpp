@@ -1,4 +1,4 @@
-#include "rgn/picture_store.hpp"
+#include "store/picture_store.hpp"
 
 #include "art/art.hpp"
 

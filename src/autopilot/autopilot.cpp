@@ -1,7 +1,7 @@
-#include "driver/autopilot.hpp"
+#include "autopilot/autopilot.hpp"
 
-#include "driver/game_state.hpp"
-#include "driver/pilot.hpp"
+#include "autopilot/pilot.hpp"
+#include "game/game_state.hpp"
 
 namespace pw {
 namespace {

@@ -5,41 +5,16 @@
 #pragma once
 
 #include <array>
-#include <cstdint>
 #include <optional>
 #include <vector>
 
+#include "autopilot/crash_map.hpp"
 #include "platform/platform.hpp"
-
-namespace pw {
-class Game;
-}
 
 namespace pw::autopilot {
 
 struct Keys {
     bool up = false, down = false, left = false, right = false, space = false;
-};
-
-// Where the ship can be, by its window position in pixels, the row counted from the top of
-// the scenery strip: true where the ship's outline would crash into the scenery's (an
-// overlap of two or more rectangles).
-class CrashMap {
-  public:
-    CrashMap() = default;
-    CrashMap(const Game& g, int ground_slot, int columns, int rows);
-    bool crashes(int x, int row) const;
-    // What flying here costs for the rock close by: more within a pixel of a crash, less
-    // within two, nothing further off.
-    float toll(int x, int row) const;
-    int columns() const { return columns_; }
-    int rows() const { return rows_; }
-
-  private:
-    int columns_ = 0, rows_ = 0;
-    bool near(int x, int row, int reach) const;
-    std::vector<std::uint8_t> crash_;
-    std::vector<float> toll_;
 };
 
 // The rows the ship may fly in, counted from the top of the scenery strip.

@@ -1,9 +1,10 @@
-#include "driver/game_state.hpp"
+#include "driver/window_handlers.hpp"
 
 #include "boss/frmBoss.hpp"
 #include "combat/mod_Player.hpp"
-#include "driver/mod_JoyStick.hpp"
 #include "ending/lamp_window.hpp"
+#include "game/game_state.hpp"
+#include "game/mod_JoyStick.hpp"
 
 namespace pw {
 namespace {
@@ -14,7 +15,9 @@ void hand_focus_on(Game& g, win::Lazy<T>& window) {
     window.on_load = [&g](T& form) { form.Form_GotFocus = [&g] { g.frmShe->SetFocus(); }; };
 }
 
-void install_handlers(Game& g) {
+}  // namespace
+
+void ConnectHandlers(Game& g) {
     g.frmPlayer.on_load = [&g](win::FrmPlayer& f) {
         f.Form_MouseDown = [&g](int b, int s, float x, float y) {
             frmPlayer_Form_MouseDown(g, b, s, x, y);
@@ -52,34 +55,6 @@ void install_handlers(Game& g) {
     hand_focus_on(g, g.frmDot);
     hand_focus_on(g, g.frmBG);
     hand_focus_on(g, g.frmSTAFF);
-}
-
-}  // namespace
-
-Game::Game(platform::Desktop& d)
-    : desktop(d),
-      ws(d),
-      frmPlayer(ws, "frmPlayer"),
-      frmShots(ws, "frmShots"),
-      frmEShot(ws, "frmEShot"),
-      frmEnemies(ws, "frmEnemies"),
-      frmDot(ws, "frmDot"),
-      frmBG(ws, "frmBG"),
-      frmBG2(ws, "frmBG2"),
-      frmBoss(ws, "frmBoss"),
-      frmShe(ws, "frmShe"),
-      frmSTAFF(ws, "frmSTAFF"),
-      frmMenu(ws, "frmMenu"),
-      frm_Version(ws, "frm_Version"),
-      frmL(ws, "frmL"),
-      frmC(ws, "frmC"),
-      frmR(ws, "frmR") {
-    install_handlers(*this);
-}
-
-void Fatal(Game& g, std::string_view message) {
-    g.desktop.message_box(message, kAppTitle);
-    platform::end_program(1);
 }
 
 }  // namespace pw

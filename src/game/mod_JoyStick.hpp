@@ -1,4 +1,5 @@
-// Keyboard input: the arrow keys as one direction code laid out like a numeric keypad.
+// Keyboard input shared by the modules: the arrow keys as one direction code laid out like a
+// numeric keypad, and the ship window's mouse-down that opens the popup menu.
 #pragma once
 
 #include <string>

@@ -1,4 +1,4 @@
-#include "rgn/mod_RGN_Data.hpp"
+#include "store/mod_RGN_Data.hpp"
 
 #include <gtest/gtest.h>
 

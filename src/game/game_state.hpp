@@ -1,6 +1,8 @@
 // Everything the game's modules share: the player, shot, enemy, enemy-shot and debris
-// records, the phase flags, the windows, the stores and the random generator. One Game
-// object lives for the whole run; nothing of the game lives outside it.
+// records, the phase flags, the windows, the stores and the random generator, with the few
+// helpers every module calls (the screen, the work area, the program-wide wait). One Game
+// object lives for the whole run; nothing of the game lives outside it. This room sits below
+// every module of the game and knows none of them.
 #pragma once
 
 #include <array>
@@ -9,18 +11,19 @@
 #include <string>
 #include <vector>
 
-#include "ending/cRGNSnow.hpp"
 #include "platform/basic_types.hpp"
 #include "platform/platform.hpp"
 #include "platform/random.hpp"
 #include "platform/region.hpp"
-#include "rgn/mod_RGN_Data.hpp"
-#include "rgn/picture_store.hpp"
-#include "rgn/rgn_pop_data.hpp"
+#include "store/mod_RGN_Data.hpp"
+#include "store/picture_store.hpp"
+#include "store/rgn_pop_data.hpp"
 #include "windows/forms.hpp"
 #include "windows/lazy.hpp"
 
 namespace pw {
+
+class cRGNSnow;
 
 // A region handle: a region, or none.
 using RegionHandle = std::optional<Region>;
@@ -117,7 +120,8 @@ class Game {
     Long nBossStopX = 0;
     RegionHandle hBGRgn;
     // The ending's petal effects; created on first use, grows by two at every game setup.
-    std::optional<std::vector<std::unique_ptr<cRGNSnow>>> colSnow;
+    // Like any collection of objects it holds references to its items.
+    std::optional<std::vector<std::shared_ptr<cRGNSnow>>> colSnow;
 
     // Module state of the ship, the enemies, the enemy shots and the debris.
     Byte nDeadAnim = 0;
@@ -163,6 +167,12 @@ class Game {
     void ReseedFromClock() { rnd.reseed_from_clock(desktop.time_ms()); }
     float Rnd() { return rnd.next(); }
 };
+
+// The y of the bottom of the work area, in twips: (SM_CYFULLSCREEN + SM_CYCAPTION) pixels.
+Long GetWorkAreaHeight(Game& g);
+
+// Suspends the whole program; no window events are processed meanwhile.
+void WaitTime(Game& g, Long ms);
 
 // A failure the game cannot go on from: a message box with the application's title, then
 // the program ends at once.
