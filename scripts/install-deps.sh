@@ -10,7 +10,7 @@ build=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-d
 # The desktop tests also play under the window managers, panels, compositors and Wayland
 # servers that users run (each test skips where its package is missing).
 test=(xvfb xauth xdotool imagemagick x11-utils x11-xserver-utils openbox tint2 picom xcompmgr
-      weston xwayland sway)
+      weston xwayland sway grim)
 # The 32-bit program is built with mingw-w64 i686; its tests run as a 64-bit build under 64-bit
 # Wine, which needs no i386 packages (and works where the kernel runs no 32-bit code).
 win32=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine64 file)

@@ -224,6 +224,65 @@ TEST(Weston, TheTitleShowsTheSilhouettesOnTheBackgroundNotSlabs) {
     std::system(("rm -rf " + runtime).c_str());
 }
 
+// Sway's XWayland ignores X shapes too. Sway will not run as root, so as root the test runs
+// it, and the game beside it, as the unprivileged user nobody.
+TEST(Sway, TheTitleShowsTheSilhouettesOnTheBackgroundNotSlabs) {
+    for (const char* tool : {"sway", "Xwayland", "grim", "xwininfo", "runuser"})
+        if (!have_tool(tool)) GTEST_SKIP() << tool << " is not installed";
+    const std::string dir = "/tmp/petalwing-sway-" + std::to_string(getpid());
+    const std::string as_user = getuid() == 0 ? "runuser -u nobody -- " : "";
+    mkdir(dir.c_str(), 0755);
+    mkdir((dir + "/run").c_str(), 0700);
+    if (getuid() == 0) std::system(("chown -R nobody " + dir).c_str());
+    {
+        std::ofstream config(dir + "/config");
+        config << "xwayland enable\noutput HEADLESS-1 resolution 1024x768\n"
+               << "exec sh -c 'echo $DISPLAY > " << dir << "/display'\n";
+    }
+    const std::string env = "env -i PATH=/usr/bin:/bin HOME=" + dir + " XDG_RUNTIME_DIR=" + dir +
+                            "/run WAYLAND_DISPLAY=wayland-1 ";
+    Child sway({"sh", "-c",
+                "exec " + as_user + env +
+                    "WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 sway -c " +
+                    dir + "/config"},
+               "", dir + "/sway.log");
+    std::string display;
+    if (!eventually(
+            [&] {
+                std::ifstream in(dir + "/display");
+                return std::getline(in, display) && !display.empty();
+            },
+            15s))
+        GTEST_SKIP() << "sway did not start here (see " << dir << "/sway.log)";
+    const auto x = Xvfb::attach(display);
+    const auto viewable = [&](const std::string& name) {
+        return x->run(as_user + "env DISPLAY=" + display + " xwininfo -name " + name)
+                   .find("IsViewable") != std::string::npos;
+    };
+    Child game({"sh", "-c", "exec " + as_user + "env DISPLAY=" + display + " " + kExe}, "",
+               dir + "/game.log");
+    ASSERT_TRUE(eventually([&] { return viewable("frmSTAFF"); }, 20s)) << "the title never showed";
+    std::this_thread::sleep_for(1s);
+    const std::string png = dir + "/run/screen.png";
+    ASSERT_EQ(std::system((as_user + env + "grim " + png).c_str()), 0);
+    const Image shot(png);
+    ASSERT_TRUE(shot.ok());
+    // Sway's background is plain grey; a window drawn as its whole rectangle shows black.
+    int slab = 0, lamp = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x) {
+            slab += shot.at(x, y) == Rgb{0, 0, 0};
+            lamp += shot.at(x, y) == Rgb{0, 255, 0};
+        }
+    EXPECT_LT(slab, 2000) << "windows show as slabs";
+    EXPECT_GE(lamp, 2 * 10 * 9) << "no lamps";
+    game.terminate();
+    game.wait_exit(5s);
+    sway.terminate();
+    sway.wait_exit(5s);
+    std::system(("rm -rf " + dir).c_str());
+}
+
 // Xft.dpi 192 on a 3840 x 2160 screen: the game of a 1920 x 1080 desktop, twice enlarged.
 class HiDpi : public RealDesktop {
   protected:
