@@ -3,6 +3,8 @@
 #include <charconv>
 #include <stdexcept>
 
+#include "platform/display_scale.hpp"
+
 namespace pw::app {
 namespace {
 
@@ -103,7 +105,8 @@ Options parse_options(const std::vector<std::string>& args) {
             throw std::runtime_error("unknown option " + a + " (see --help)");
         }
     }
-    if (o.desktop.taskbar + 19 >= o.desktop.height)
+    // The work area the game sees, in the pixels of a high resolution's whole scale.
+    if ((o.desktop.height - o.desktop.taskbar) / platform::scale_for_dpi(o.desktop.dpi) <= 19)
         throw std::runtime_error("--taskbar: leaves no work area on this screen");
     for (const auto& w : words) {
         if (!o.command_line.empty()) o.command_line += ' ';

@@ -237,6 +237,9 @@ TEST(Resolution, TheGameSeesNinetySixDpiAndHighResolutionsEnlargeItByAWholeFacto
     EXPECT_EQ(m.width_px, 1024);
     EXPECT_EQ(m.height_px, 768);
     EXPECT_EQ(m.cy_fullscreen, 768 - 30 - 19);
+    // A taskbar that leaves no work area in the enlarged pixels is refused.
+    EXPECT_EQ(test::run_game({"--dpi", "192", "--screen", "200x100", "--taskbar", "64"}).exit_code,
+              2);
 }
 
 TEST(Resolution, At192DpiThePictureIsTheHalfSizedScreensEnlargedPixelForPixel) {
