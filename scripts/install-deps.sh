@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Petalwing needs that are not installed yet.
-#   scripts/install-deps.sh [build] [test] [win32]
+#   scripts/install-deps.sh [build] [test] [win32] [compositors] [gnome]
 # "build" is always included. Runs apt-get as root (or through sudo).
 set -euo pipefail
 
@@ -14,6 +14,9 @@ test=(xvfb xauth xdotool imagemagick x11-utils x11-xserver-utils openbox tint2 p
 # The 32-bit program is built with mingw-w64 i686; its tests run as a 64-bit build under 64-bit
 # Wine, which needs no i386 packages (and works where the kernel runs no 32-bit code).
 win32=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine64 file)
+# KWin on Wayland (with Xwayland and its screenshot tool) and on X11, for test-compositors.sh.
+compositors=(kwin-wayland xwayland kde-spectacle qtwayland5 kwin-x11 dbus-daemon dbus-bin)
+gnome=(gnome-shell gnome-screenshot xwayland dbus-daemon dbus-bin)
 
 wanted=("${build[@]}")
 for group in "$@"; do
@@ -21,7 +24,10 @@ for group in "$@"; do
     build) ;;
     test) wanted+=("${test[@]}") ;;
     win32) wanted+=("${win32[@]}") ;;
-    *) echo "install-deps: unknown group '$group' (build, test, win32)" >&2; exit 2 ;;
+    compositors) wanted+=("${compositors[@]}") ;;
+    gnome) wanted+=("${gnome[@]}") ;;
+    *) echo "install-deps: unknown group '$group' (build, test, win32, compositors, gnome)" >&2
+       exit 2 ;;
   esac
 done
 

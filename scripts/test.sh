@@ -17,3 +17,10 @@ ctest --preset "$preset" -j2
 if [ "$preset" = default ]; then
   scripts/test-win32.sh
 fi
+
+# The game under KWin on Wayland and on X11, each in a namespace of its own (root only).
+# GNOME's run is by hand: scripts/test-compositors.sh gnome.
+if [ "$preset" = default ] && [ "$(id -u)" -eq 0 ]; then
+  scripts/install-deps.sh compositors
+  scripts/test-compositors.sh kwin-wayland kwin-x11
+fi

@@ -131,6 +131,18 @@ TEST_F(GtkDesktop, TitleLampsAndSceneryStandWhereTheGamePutsThemWithTheirSilhoue
     EXPECT_EQ(wrong, 0);
 }
 
+// A compositor may take a window without alpha to be opaque over its whole rectangle, shape or
+// not (KWin on Wayland does, and then never repaints what lies beneath a full-screen cut window).
+TEST_F(GtkDesktop, GameWindowsHaveAnAlphaChannelWhereTheScreenOffersOne) {
+    start_game();
+    ASSERT_NE(x_->run("xdpyinfo").find("depth:    32 planes"), std::string::npos)
+        << "this X server offers no 32-bit visual";
+    for (const char* name : {"frmShe", "frmBG", "frmSTAFF"})
+        EXPECT_NE(x_->run(std::string("xwininfo -name ") + name).find("Depth: 32"),
+                  std::string::npos)
+            << name << " has no alpha channel";
+}
+
 TEST_F(GtkDesktop, KeysReachTheGameWithoutItsWindowsHavingTheFocus) {
     start_game();
     x_->run("xdotool mousemove 600 300");  // nothing of the game under the pointer

@@ -8,8 +8,8 @@
 namespace pw::gtk {
 
 // Before the window is realized. Sprites say they are docks: picom's shipped settings and
-// `xcompmgr -C` draw no shadows for docks, and window managers never manage a sprite anyway. The lamp stays a normal window
-// that the window manager keeps above and lets take the focus.
+// `xcompmgr -C` draw no shadows for docks, and window managers never manage a sprite anyway. The
+// lamp stays a normal window that the window manager keeps above and lets take the focus.
 void declare_window_type(GtkWindow* window, bool lamp);
 
 // Once it is realized: no shadow (_COMPTON_SHADOW, honoured by picom and compton), and never

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/display_scale.hpp"
+#include "platform/gtk/alpha_visual.hpp"
 #include "platform/gtk/compositor_hints.hpp"
 #include "platform/gtk/modal_widgets.hpp"
 #include "platform/gtk/silhouette.hpp"
@@ -179,7 +180,6 @@ WindowHandle GtkDesktop::create_window(std::string_view name, platform::WindowRo
     gtk_window_set_focus_on_map(window, FALSE);  // the game asks for the focus itself
     if (lamp) gtk_window_set_keep_above(window, TRUE);
     declare_window_type(window, lamp);
-    use_alpha_visual(widget);
     gtk_widget_set_app_paintable(widget, TRUE);
     gtk_widget_add_events(widget,
                           GDK_BUTTON_PRESS_MASK | GDK_FOCUS_CHANGE_MASK | GDK_STRUCTURE_MASK);
@@ -193,6 +193,7 @@ WindowHandle GtkDesktop::create_window(std::string_view name, platform::WindowRo
     const Metrics& m = metrics();
     gtk_window_move(window, m.origin_x, m.origin_y);
     gtk_window_resize(window, 1, 1);
+    use_alpha_visual(widget);
     gtk_widget_realize(widget);  // so a shape can be set before the window is first shown
     turn_compositor_effects_off(widget);
     const WindowHandle h = win->handle;

@@ -2,11 +2,6 @@
 
 namespace pw::gtk {
 
-void use_alpha_visual(GtkWidget* widget) {
-    if (GdkVisual* visual = gdk_screen_get_rgba_visual(gtk_widget_get_screen(widget)))
-        gtk_widget_set_visual(widget, visual);
-}
-
 void paint_silhouette(cairo_t* cr, const std::optional<Region>& shape,
                       const std::function<void(cairo_t*)>& paint) {
     cairo_save(cr);

@@ -1,11 +1,10 @@
 // A game window shows only its silhouette. The X Shape extension cuts it for X servers and
 // compositors that honour shapes; for those that ignore them (weston's and sway's XWayland)
-// the window also has an alpha channel, where the screen offers one, and is fully
-// transparent outside its shape, so the desktop shows through either way.
+// the window also has an alpha channel, where the screen offers one (alpha_visual.hpp), and is
+// fully transparent outside its shape, so the desktop shows through either way.
 #pragma once
 
 #include <cairo.h>
-#include <gtk/gtk.h>
 
 #include <functional>
 #include <optional>
@@ -13,9 +12,6 @@
 #include "platform/region.hpp"
 
 namespace pw::gtk {
-
-// Before the window is realized: a visual with alpha, if the screen has one.
-void use_alpha_visual(GtkWidget* widget);
 
 // Clears the window to transparent and runs `paint` clipped to `shape` (all of it without
 // a shape).
