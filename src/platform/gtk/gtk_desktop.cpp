@@ -39,14 +39,15 @@ constexpr gint64 kQuietPumpUs = 10'000;
 
 GdkDisplay* open_display() {
     gdk_set_allowed_backends("x11");  // shapes, raw keys and override-redirect are X11's
-    choose_window_scale();
     if (!gtk_init_check(nullptr, nullptr)) {
         const char* name = std::getenv("DISPLAY");
         if (!name || !*name)
             throw NoDisplay("no X display to play on (DISPLAY is not set); use --headless");
         throw NoDisplay(std::string("cannot open the X display ") + name + "; use --headless");
     }
-    return gdk_display_get_default();
+    GdkDisplay* display = gdk_display_get_default();
+    choose_window_scale(display);
+    return display;
 }
 
 bool display_has_shape(GdkDisplay* display) {

@@ -1,42 +1,25 @@
 #include "platform/gtk/window_scale.hpp"
 
-#include <X11/Xlib.h>
-#include <X11/Xresource.h>
+#include <gdk/gdkx.h>
+#include <gtk/gtk.h>
 
 #include <cstdlib>
-#include <memory>
-#include <string>
 
 #include "platform/cairo/cairo_ptr.hpp"
 #include "platform/display_scale.hpp"
 
 namespace pw::gtk {
-namespace {
 
-// Xft.dpi from the X resources (what `xrdb` loaded), or 0.
-int resource_dpi() {
-    std::unique_ptr<Display, int (*)(Display*)> display(XOpenDisplay(nullptr), XCloseDisplay);
-    if (!display) return 0;
-    const char* resources = XResourceManagerString(display.get());
-    if (!resources) return 0;
-    XrmInitialize();
-    std::unique_ptr<_XrmHashBucketRec, void (*)(XrmDatabase)> db(XrmGetStringDatabase(resources),
-                                                                 XrmDestroyDatabase);
-    char* type = nullptr;
-    XrmValue value{};
-    if (!db || !XrmGetResource(db.get(), "Xft.dpi", "Xft.Dpi", &type, &value) || !value.addr)
-        return 0;
-    return static_cast<int>(std::strtod(value.addr, nullptr) + 0.5);
-}
-
-}  // namespace
-
-void choose_window_scale() {
+void choose_window_scale(GdkDisplay* display) {
     const char* chosen = std::getenv("GDK_SCALE");
-    if (chosen && *chosen) return;
-    const int scale = platform::scale_for_dpi(resource_dpi());
-    // GDK reads the desktop's own scaling setting itself; this only adds what it ignores.
-    if (scale > 1) setenv("GDK_SCALE", std::to_string(scale).c_str(), 1);
+    if ((chosen && *chosen) || !GDK_IS_X11_DISPLAY(display)) return;
+    GdkMonitor* monitor = gdk_display_get_primary_monitor(display);
+    if (!monitor) monitor = gdk_display_get_monitor(display, 0);
+    if (monitor && gdk_monitor_get_scale_factor(monitor) > 1) return;  // the desktop's choice
+    gint xft_dpi = -1;                                                 // 1024ths of a dot per inch
+    g_object_get(gtk_settings_get_default(), "gtk-xft-dpi", &xft_dpi, nullptr);
+    const int scale = platform::scale_for_dpi(xft_dpi > 0 ? (xft_dpi + 512) / 1024 : 0);
+    if (scale > 1) gdk_x11_display_set_window_scale(display, scale);
 }
 
 void paint_enlarged(cairo_t* cr, int width, int height, int scale,

@@ -4,14 +4,16 @@
 #pragma once
 
 #include <cairo.h>
+#include <gdk/gdk.h>
 
 #include <functional>
 
 namespace pw::gtk {
 
-// Before GTK opens the display: unless the user (GDK_SCALE) or the desktop's settings chose
-// a scale, take the one the X resources' font resolution (Xft.dpi) calls for.
-void choose_window_scale();
+// Unless the user (GDK_SCALE) or the desktop's settings chose a scale, takes the one the
+// desktop's font resolution (Xft.dpi, from the X resources or the XSETTINGS) calls for.
+// Before the first window is made.
+void choose_window_scale(GdkDisplay* display);
 
 // Runs `paint` on a context in the game's pixels and puts what it painted into `cr`, whose
 // device scale is `scale`.
