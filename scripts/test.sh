@@ -13,9 +13,11 @@ cmake --preset "$preset" >/dev/null
 cmake --build --preset "$preset"
 ctest --preset "$preset" -j2
 
-# The Windows program: cross-built, and its tests and smoke test run under Wine.
+# The Windows program: cross-built, and its tests and smoke test run under 32-bit Wine. Then
+# the release as users install it: the install tree and the Debian package.
 if [ "$preset" = default ]; then
   scripts/test-win32.sh
+  scripts/test-package.sh
 fi
 
 # The game under KWin on Wayland and on X11, each in a namespace of its own (root only).

@@ -1,32 +1,24 @@
 // Petalwing's entry: options, the choice of desktop, then the game.
 #include <cstdio>
-#include <fstream>
 #include <iostream>
 #include <memory>
-#include <sstream>
 #include <stdexcept>
 
 #include "app/options.hpp"
 #include "app/play.hpp"
+#include "app/script_file.hpp"
 #include "app/sprite_sheet.hpp"
 #include "platform/headless/headless_desktop.hpp"
+#include "platform/user_text.hpp"
 #ifdef PETALWING_GTK
 #include "platform/gtk/gtk_desktop.hpp"
 #endif
 
 namespace {
 
-std::string read_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot read script " + path);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 std::unique_ptr<pw::platform::Desktop> make_desktop(pw::app::Options& o) {
     if (!o.script_path.empty())
-        o.desktop.script = pw::headless::parse_script(read_file(o.script_path));
+        o.desktop.script = pw::headless::parse_script(pw::app::read_script_file(o.script_path));
 #ifdef PETALWING_GTK
     if (!o.headless) {
         if (pw::gtk::wayland_session())
@@ -60,8 +52,8 @@ int main(int argc, char** argv) {
         if (!options.sprite_sheet.empty()) {
             std::string error;
             if (pw::app::write_sprite_sheet(options.sprite_sheet, &error)) return 0;
-            std::cerr << "petalwing: cannot write " << options.sprite_sheet << ": " << error
-                      << "\n";
+            std::cerr << "petalwing: cannot write " << pw::platform::quoted(options.sprite_sheet)
+                      << ": " << error << "\n";
             return 1;
         }
         desktop = make_desktop(options);

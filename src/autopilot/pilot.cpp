@@ -22,6 +22,8 @@ constexpr int kStandoffNear = 90, kStandoffFar = 140;
 // Look-ahead: the first choice is held for kFirstFrames, the second until kHorizon.
 constexpr int kFirstFrames = 3, kHorizon = 12;
 constexpr float kCrashCost = 1e5f;
+// Rows mapped below the rock: more than the ship climbs over the look-ahead.
+constexpr int kOpenRows = 4 * kHorizon;
 constexpr float kHazardCost = 600;
 constexpr float kHazardFade = 0.85f;
 
@@ -135,8 +137,11 @@ struct Threats {
 }  // namespace
 
 float Pilot::Field::at(int x, int row) const {
-    if (x < 0 || row < 0 || x >= columns || row >= rows) return kInf;
-    return cost[static_cast<std::size_t>(row * columns + x)];
+    if (x < 0 || row < 0 || x >= columns || rows <= 0) return kInf;
+    // Below the mapped rows the air is open: the way on leads up through the last of them.
+    const int over = std::max(row - (rows - 1), 0);
+    return cost[static_cast<std::size_t>((row - over) * columns + x)] +
+           static_cast<float>(over) * climb;
 }
 
 void Pilot::prepare(const Game& g, const platform::ScreenMetrics& screen) {
@@ -144,7 +149,13 @@ void Pilot::prepare(const Game& g, const platform::ScreenMetrics& screen) {
     ty_ = screen.twips_per_pixel_y;
     if (ground6_) return;
     const int top_px = ToPixels(g.frmBG.peek()->Top(), ty_);
-    const int rows = std::max(screen.height_px - top_px + 1, 1);
+    // The strip's window is as tall as its design in twips, many times the rock's height at a
+    // high dpi; the rows below the rock are open air that needs no map.
+    int rock_rows = 0;
+    for (int slot : {6, 7})
+        if (const auto ground = SpriteShape(g, slot))
+            rock_rows = std::max(rock_rows, ground->bounds().bottom);
+    const int rows = std::clamp(screen.height_px - top_px + 1, 1, rock_rows + kOpenRows);
     const int columns = screen.width_px + 1;
     ground6_.emplace(g, 6, columns, rows);
     ground7_.emplace(g, 7, columns, rows);
@@ -216,6 +227,7 @@ Pilot::Field Pilot::Reach(const CrashMap& map, const Band& band,
     Field f;
     f.columns = map.columns();
     f.rows = map.rows();
+    f.climb = costs.vertical;
     f.cost.assign(static_cast<std::size_t>(f.columns * f.rows), kInf);
     const auto ok = [&](int x, int row) {
         return x >= 0 && x < f.columns && row >= band.first_row && row <= band.last_row &&

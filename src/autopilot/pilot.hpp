@@ -32,6 +32,7 @@ class Pilot {
     struct Field {
         int columns = 0, rows = 0;
         std::vector<float> cost;  // frames to the goal; infinity where it cannot be reached
+        float climb = 0;          // per row, below the mapped ones
         float at(int x, int row) const;
     };
     void prepare(const Game& g, const platform::ScreenMetrics& screen);

@@ -15,7 +15,7 @@ namespace pw {
 double NumericValue(std::string_view text) {
     std::string s;
     for (char c : text)
-        if (c != ' ' && c != '\t' && c != '\n' && c != '\r') s += c;
+        if (c != ' ' && c != '\t' && c != '\n') s += c;
     std::size_t i = 0;
     const auto digits = [&] {
         const std::size_t start = i;

@@ -116,6 +116,7 @@ void Form::items_changed() {
 }
 
 void Form::on_mouse_down(int button, int x, int y) {
+    if (ws_.modal()) return;  // disabled under an open menu or dialog
     const int tx = ws_.TwipsPerPixelX(), ty = ws_.TwipsPerPixelY();
     // Controls added later lie on top.
     for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {

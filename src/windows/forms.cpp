@@ -109,7 +109,10 @@ void FrmVersion::ShowModal() {
     json::Fields open;
     open.str("state", "open").str("title", layout.title);
     ws.trace("dialog", open.text());
-    ws.desktop().run_dialog(layout);
+    {
+        WindowSystem::ModalScope modal(ws);
+        ws.desktop().run_dialog(layout);
+    }
     json::Fields closed;
     closed.str("state", "close").str("title", layout.title);
     ws.trace("dialog", closed.text());

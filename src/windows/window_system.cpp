@@ -11,7 +11,7 @@
 namespace pw::win {
 
 int twips_to_screen_px(double twips, int twips_per_pixel) {
-    const double px = std::floor(twips / twips_per_pixel);
+    const double px = std::floor(twips / twips_per_pixel + 0.5);
     return static_cast<int>(std::clamp(px, -1e9, 1e9));
 }
 
@@ -34,7 +34,11 @@ void WindowSystem::PopupMenu(Menu& menu) {
     for (const auto& item : menu.items())
         items.push_back({item.caption});
     trace("menu", {});
-    const auto chosen = desktop_.popup_menu(items);
+    std::optional<int> chosen;
+    {
+        ModalScope modal(*this);
+        chosen = desktop_.popup_menu(items);
+    }
     if (!chosen || *chosen < 0 || *chosen >= static_cast<int>(menu.items().size())) return;
     const MenuItem& item = menu.items()[static_cast<std::size_t>(*chosen)];
     json::Fields f;

@@ -20,8 +20,10 @@ constexpr Colour RGB(int r, int g, int b) {
                   static_cast<std::uint8_t>(b)};
 }
 
-// Twips to whole screen pixels: floor, so that a window moving half a pixel per frame steps
-// evenly one pixel every second frame.
+// Twips to whole screen pixels: to the nearest, halves up. Positions and sizes round alike,
+// so pieces laid out in twips meet on whole pixels (the balloon's centre piece sits on rows 1
+// to 15 of its caps), and a window moving half a pixel per frame steps evenly one pixel every
+// second frame, where halves to even would step two pixels and then none.
 int twips_to_screen_px(double twips, int twips_per_pixel);
 
 class WindowSystem {
@@ -44,6 +46,20 @@ class WindowSystem {
     // Opens a menu as a popup at the mouse position and runs the chosen item's command.
     void PopupMenu(Menu& menu);
 
+    // While a popup menu or a modal dialog is open, the program's other windows are disabled:
+    // no click reaches them, so no second menu or dialog can open over the first.
+    bool modal() const { return modal_depth_ > 0; }
+    class ModalScope {
+      public:
+        explicit ModalScope(WindowSystem& ws) : ws_(ws) { ++ws_.modal_depth_; }
+        ~ModalScope() { --ws_.modal_depth_; }
+        ModalScope(const ModalScope&) = delete;
+        ModalScope& operator=(const ModalScope&) = delete;
+
+      private:
+        WindowSystem& ws_;
+    };
+
     // Every loaded window, in the order they were loaded.
     const std::vector<Form*>& forms() const { return forms_; }
     // The "windows" list of a trace record: name, visibility, pixel geometry, shape, colour,
@@ -61,6 +77,7 @@ class WindowSystem {
 
     platform::Desktop& desktop_;
     std::vector<Form*> forms_;
+    int modal_depth_ = 0;
 };
 
 }  // namespace pw::win

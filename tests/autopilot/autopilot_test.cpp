@@ -1,6 +1,9 @@
 // The built-in player: it answers key queries as a keyboard would, waits a moment at the
 // title, and plays a whole game from the title to the ending without help.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <map>
@@ -163,6 +166,33 @@ TEST(Autopilot, PlaysAWholeGameFromTheTitleToTheEnding) {
     // The clear sequence ran in order, and the staff roll took its 38 seconds.
     EXPECT_LT(phase_at["boss"], phase_at["clear"]);
     EXPECT_NEAR(phase_at["ending"] - phase_at["staff"], 37'850, 500);
+}
+
+// Runs the program with these arguments; its exit code and the most memory it held, in KB.
+std::pair<int, long> run_measured(std::vector<std::string> args) {
+    args.insert(args.begin(), PETALWING_EXE);
+    std::vector<char*> argv;
+    for (auto& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    wait4(child, &status, 0, &usage);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, usage.ru_maxrss};
+}
+
+TEST(Autopilot, ItsMapsOfTheScenerySpanTheRockNotTheStripWindowsHeightAtAHighDpi) {
+    // At 1,440 dpi the strip's window is 1,485 pixels tall over 99 rows of rock; the maps
+    // once covered all of it, 800 MB on a screen this wide.
+    const auto [code, kb] = run_measured({"--headless", "--screen", "16384x64", "--raw-dpi", "1440",
+                                          "--autopilot", "--until", "3000"});
+    EXPECT_EQ(code, 0);
+    EXPECT_LT(kb, 400 * 1024);
 }
 
 }  // namespace

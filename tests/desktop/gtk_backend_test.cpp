@@ -221,6 +221,45 @@ TEST_F(GtkBackend, TheDialogReturnsThePressedButtonWhileTimersKeepRunning) {
     EXPECT_GE(seen_ticks, 5) << "timers stood still while the dialog was open";
 }
 
+TEST_F(GtkBackend, WhileTheDialogIsOpenTheGamesWindowsTakeNoClickEvenWhenATimerPumps) {
+    if (!have_tool("xdotool")) GTEST_SKIP() << "xdotool is not installed";
+    int downs = 0;
+    platform::WindowEvents events;
+    events.mouse_down = [&](int, int, int) { ++downs; };
+    sprite(std::move(events));
+    int ticks = 0;
+    desktop_->add_timer(20, [&] {
+        ++ticks;
+        desktop_->pump();  // as the boss's timers do
+    });
+    platform::DialogLayout layout;
+    layout.title = "バージョン情報";
+    layout.client_width = 200;
+    layout.client_height = 80;
+    layout.buttons.push_back({"OK", {20, 50, 80, 72}});
+    int clicked_at = -1;
+    act_as_user([&] {
+        GtkWidget* dialog = open_toplevel(GTK_TYPE_DIALOG);
+        if (!dialog) return false;
+        if (clicked_at < 0) {
+            x_->run("xdotool mousemove 110 105 click 3");
+            clicked_at = ticks;
+            return false;
+        }
+        if (ticks < clicked_at + 10) return false;  // timers pump a while after the click
+        std::vector<GtkWidget*> buttons;
+        collect_buttons(dialog, &buttons);
+        if (!buttons.empty()) gtk_button_clicked(GTK_BUTTON(buttons[0]));
+        return true;
+    });
+    desktop_->run_dialog(layout);
+    EXPECT_EQ(downs, 0) << "a game window took a click under the open dialog";
+    pump_until([] { return false; });
+    EXPECT_EQ(downs, 0) << "the click made under the dialog arrived after it closed";
+    x_->run("xdotool mousemove 110 105 click 3");
+    EXPECT_TRUE(pump_until([&] { return downs == 1; })) << "the window stayed disabled";
+}
+
 TEST_F(GtkBackend, TheMenuReturnsTheChosenItemWhileTimersKeepRunning) {
     int ticks = 0;
     desktop_->add_timer(20, [&] { ++ticks; });

@@ -44,6 +44,25 @@ Box menu_box(const Image& before, const Image& after) {
 
 using GtkDesktop = DesktopTest;
 
+TEST(GtkDesktopStart, WhenTheXServerGoesAwayItSaysSoInOneLineAndEndsWithCode1) {
+    auto x = Xvfb::start();
+    if (!x) GTEST_SKIP() << "Xvfb is not installed or did not start";
+    const std::string log = "/tmp/petalwing-lost-display.log";
+    Child game({kExe}, x->display(), log);
+    std::this_thread::sleep_for(2s);  // at the title, waiting for the space bar
+    ASSERT_TRUE(game.running());
+    x.reset();  // the server ends
+    const auto code = game.wait_exit(10s);
+    ASSERT_TRUE(code.has_value()) << "the game went on without its display";
+    std::ifstream in(log);
+    std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (*code == 2 && all.find("no real-desktop backend") != std::string::npos)
+        GTEST_SKIP() << "this build has no X11 desktop";
+    EXPECT_EQ(*code, 1);
+    EXPECT_NE(all.find("lost the connection to the X display"), std::string::npos) << all;
+    EXPECT_EQ(std::count(all.begin(), all.end(), '\n'), 1) << all;
+}
+
 TEST(GtkDesktopStart, WithoutAnXDisplayItSaysSoInOneLineAndEndsWithCode1) {
     const std::string log = "/tmp/petalwing-no-display.log";
     Child game({kExe}, "", log);

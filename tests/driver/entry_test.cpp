@@ -20,6 +20,9 @@ TEST(CommandLine, ReadsTheLeadingNumberAndRoundsHalvesToEven) {
     EXPECT_EQ(CommandLineNumber("-40"), -40);
     EXPECT_EQ(CommandLineNumber("x"), 0);
     EXPECT_EQ(CommandLineNumber("\t+7\n"), 7);
+    // Only blanks, tabs and line feeds are skipped: a carriage return ends the number.
+    EXPECT_EQ(CommandLineNumber("12\r5"), 12);
+    EXPECT_EQ(CommandLineNumber("\r12"), 0);
 }
 
 TEST(CommandLine, ExponentsAndBrokenTails) {

@@ -146,6 +146,27 @@ TEST(Menu, TheVersionDialogFreezesTheGameUntilItIsClosed) {
     EXPECT_GT(frame_times(run).back(), closed);  // and the game goes on afterwards
 }
 
+TEST(Menu, WhileTheDialogIsOpenTheLampsTakeNoClickEvenWhenTheBossTimersPump) {
+    // Seed 7 from x = 950 meets the boss at once; its timers pump while the dialog is open.
+    const auto run = run_game({"--seed", "7", "--until", "20000", "950"},
+                              "@500 press Space 100\n"
+                              "@3600 rclick frmShe 5 5\nmenu バージョン情報\ndialog 3000\n"
+                              "@4500 rclick frmShe 5 5\nmenu バージョン情報\ndialog 500\n"
+                              "@9000 rclick frmShe 5 5\nmenu 終了\n");
+    EXPECT_EQ(run.exit_code, 0) << run.stderr_text;
+    const auto dialogs = run.events("dialog");
+    ASSERT_EQ(dialogs.size(), 4u);
+    for (std::size_t i = 0; i < dialogs.size(); ++i)
+        EXPECT_EQ(dialogs[i]["state"].str(), i % 2 ? "close" : "open") << "record " << i;
+    EXPECT_GE(dialogs[1]["t"].num() - dialogs[0]["t"].num(), 3000);
+    // The click at 4500 fell on a disabled window and is lost, not kept for later: the next
+    // menu is the one at 9000, and it takes the answers meant for the lost one.
+    const auto menus = run.events("menu");
+    ASSERT_EQ(menus.size(), 2u);
+    EXPECT_NEAR(menus[1]["t"].num(), 9000, 50);
+    EXPECT_EQ(dialogs[3]["t"].num() - dialogs[2]["t"].num(), 500);
+}
+
 }  // namespace
 }  // namespace pw::test
 

@@ -1,6 +1,10 @@
 // Speech balloons: the cap shapes, where the three pieces stand for both sides, the close
 // label, and the fatal messages when a cap cannot be cut.
+#include <cairo.h>
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
 
 #include <string>
 #include <utility>
@@ -9,6 +13,7 @@
 #include "platform/desktop_decorator.hpp"
 #include "store/mod_RGN_Data.hpp"
 #include "support/game_fixture.hpp"
+#include "support/run_game.hpp"
 
 namespace pw {
 namespace {
@@ -231,6 +236,60 @@ TEST(BalloonFailure, ACapThatCannotBeAppliedEndsTheProgramWithTheWindowMessage) 
     EXPECT_THROW(RGNPopSetWindow(g, 2, *g.frmL), platform::ProgramEnd);
     ASSERT_EQ(desktop.boxes.size(), 2u);
     EXPECT_EQ(desktop.boxes[1].first, kMsgPopData);
+}
+
+// A PNG the program wrote, read back pixel by pixel (0xRRGGBB).
+class Picture {
+  public:
+    explicit Picture(const std::string& path)
+        : surface_(cairo_image_surface_create_from_png(path.c_str())) {}
+    ~Picture() { cairo_surface_destroy(surface_); }
+    Picture(const Picture&) = delete;
+    Picture& operator=(const Picture&) = delete;
+    bool ok() const { return cairo_surface_status(surface_) == CAIRO_STATUS_SUCCESS; }
+    std::uint32_t at(int x, int y) const {
+        const auto* row = cairo_image_surface_get_data(surface_) +
+                          static_cast<std::ptrdiff_t>(y) * cairo_image_surface_get_stride(surface_);
+        return reinterpret_cast<const std::uint32_t*>(row)[x] & 0xFFFFFF;
+    }
+
+  private:
+    cairo_surface_t* surface_;
+};
+
+// On screen, the centre piece's edges are the caps' rows 1 and 15, and the body between them
+// covers the desktop, for the ship's balloon (side 0) and the boss's (side 1).
+TEST(BalloonOnScreen, TheCentrePieceSpansCapRowsOneToFifteenWithBothEdgesOnBothSides) {
+    const std::string ship = test::temp_path("ship.png"), boss = test::temp_path("boss.png");
+    const auto run = test::run_game({"--seed", "7", "--until", "6000", "--shot", "500:" + ship,
+                                     "--shot", "5500:" + boss, "950"},
+                                    "@0 down Space\n");
+    const auto balloons = run.events("balloon");
+    ASSERT_GE(balloons.size(), 3u);
+    const std::pair<const test::Json*, std::string> cases[] = {{&balloons[0], ship},
+                                                               {&balloons[2], boss}};
+    for (const auto& [balloon, path] : cases) {
+        const auto& b = *balloon;
+        SCOPED_TRACE(b["text"].str());
+        const Picture shot(path);
+        ASSERT_TRUE(shot.ok());
+        const auto px = [](double twips) { return static_cast<int>(std::floor(twips / 15 + 0.5)); };
+        const int cap_top = px(b["L"].arr()[1].num());
+        const int left = px(b["C"].arr()[0].num()), right = left + px(b["C"].arr()[2].num());
+        constexpr std::uint32_t kBlack = 0x000000, kWallpaper = 0x3a6ea5;
+        int wallpaper_in_body = 0, black_above = 0, black_below = 0;
+        for (int x = left; x < right; ++x) {
+            EXPECT_EQ(shot.at(x, cap_top + 1), kBlack) << "top edge, x " << x;
+            EXPECT_EQ(shot.at(x, cap_top + 15), kBlack) << "bottom edge, x " << x;
+            for (int y = cap_top + 2; y < cap_top + 15; ++y)
+                wallpaper_in_body += shot.at(x, y) == kWallpaper;
+            black_above += shot.at(x, cap_top) == kBlack;
+            black_below += shot.at(x, cap_top + 16) == kBlack;
+        }
+        EXPECT_EQ(wallpaper_in_body, 0) << "the desktop shows through the body";
+        EXPECT_LT(black_above, right - left) << "the top edge juts above the caps";
+        EXPECT_LT(black_below, right - left);
+    }
 }
 
 }  // namespace

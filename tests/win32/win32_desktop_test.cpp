@@ -202,9 +202,44 @@ TEST_F(Win32DesktopTest, TheDialogIsTheLampsOwnWithoutATaskbarButtonOrAMaximiseB
     });
     EXPECT_EQ(desktop.run_dialog(layout), 0);
     ASSERT_NE(owner, nullptr);
-    EXPECT_EQ(owner, FindWindowW(L"PetalwingWindow", L"frmShe"));
+    EXPECT_EQ(owner, desktop.native_window(lamp));
     EXPECT_EQ(style & WS_MAXIMIZEBOX, 0);
     EXPECT_EQ(ex_style & WS_EX_APPWINDOW, 0);
+}
+
+TEST_F(Win32DesktopTest, WhileTheDialogIsOpenTheGamesWindowsTakeNoClickEvenWhenATimerPumps) {
+    int clicks = 0;
+    platform::WindowEvents events;
+    events.mouse_down = [&](int, int, int) { ++clicks; };
+    const auto w = desktop.create_window("frmShe", WindowRole::Lamp, std::move(events));
+    desktop.set_geometry(w, 10, 700, 25, 11);
+    desktop.set_visible(w, true);
+    HWND lamp = desktop.native_window(w);
+    platform::DialogLayout layout;
+    layout.title = "バージョン情報";
+    layout.client_width = 200;
+    layout.client_height = 80;
+    layout.buttons.push_back({"OK", {20, 50, 80, 72}});
+    int ticks = 0;
+    bool enabled_meanwhile = true;
+    desktop.add_timer(10, [&] {
+        ++ticks;
+        if (ticks == 1) {
+            enabled_meanwhile = IsWindowEnabled(lamp);
+            PostMessageW(lamp, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(3, 4));
+        }
+        desktop.pump();  // as the boss's timers do
+        HWND dialog = FindWindowW(L"PetalwingDialog", nullptr);
+        if (HWND ok = dialog && ticks >= 5 ? GetDlgItem(dialog, 1000) : nullptr)
+            PostMessageW(ok, BM_CLICK, 0, 0);
+    });
+    desktop.run_dialog(layout);
+    EXPECT_FALSE(enabled_meanwhile) << "the lamp window stayed enabled under the dialog";
+    EXPECT_EQ(clicks, 0) << "the lamp window took a click under the dialog";
+    EXPECT_TRUE(IsWindowEnabled(lamp));
+    PostMessageW(lamp, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(3, 4));
+    desktop.pump();
+    EXPECT_EQ(clicks, 1);
 }
 
 TEST_F(Win32DesktopTest, TheProgramsEndClosesAnOpenMenu) {

@@ -49,14 +49,25 @@ TEST(Lazy, ArrayMembersAreSeparateWindowsNamedByIndex) {
     EXPECT_EQ(ws.forms()[1]->name(), "frmEnemies(5)");
 }
 
-TEST(Form, KeepsTwipsAndPlacesTheNativeWindowOnThePixelBelow) {
+TEST(Form, KeepsTwipsAndPlacesTheNativeWindowOnTheNearestPixelHalvesUp) {
     headless::HeadlessDesktop d{headless::Options{}};
     WindowSystem ws(d);
     Lazy<FrmPlayer> ship(ws, "frmPlayer");
-    ship->Move(547.5f, 10320, 285, 150);
+    ship->Move(547.5f, 10320, 285, 220);
     EXPECT_FLOAT_EQ(ship->Left(), 547.5f);
-    const std::string w = ws.trace_windows();
-    EXPECT_NE(w.find("\"left\":36,\"top\":688,\"width\":19,\"height\":10"), std::string::npos) << w;
+    std::string w = ws.trace_windows();
+    EXPECT_NE(w.find("\"left\":37,\"top\":688,\"width\":19,\"height\":15"), std::string::npos) << w;
+    // Drifting half a pixel a frame, the window steps one pixel every second frame.
+    std::vector<int> steps;
+    int last = 36;
+    for (int frame = 1; frame <= 8; ++frame) {
+        ship->SetLeft(540.0f + 7.5f * static_cast<float>(frame));
+        w = ws.trace_windows();
+        const int left = std::stoi(w.substr(w.find("\"left\":") + 7));
+        steps.push_back(left - last);
+        last = left;
+    }
+    EXPECT_EQ(steps, (std::vector<int>{1, 0, 1, 0, 1, 0, 1, 0}));
 }
 
 TEST(Controls, LabelsTakeTheirClicksAndAHandlerMayUnloadItsOwnWindow) {

@@ -2,6 +2,9 @@
 
 #include <pango/pangocairo.h>
 
+#include <algorithm>
+#include <cstdlib>
+
 #include "platform/font_map.hpp"
 
 namespace pw::paint {
@@ -68,6 +71,21 @@ void Painter::paint_picture(cairo_t* cr, const platform::Picture& picture, int x
     cairo_paint(cr);
 }
 
+bool Painter::overstrike(PangoLayout* layout, const platform::Font& font) {
+    if (!font.bold) return false;
+    auto [it, fresh] = overstrike_.try_emplace(font.family, false);
+    if (fresh) {
+        // The face fontconfig picked, and whether it is bold, or made bold by fontconfig.
+        ObjectPtr<PangoFont> loaded(pango_context_load_font(
+            pango_layout_get_context(layout), pango_layout_get_font_description(layout)));
+        if (loaded) {
+            FontPtr actual(pango_font_describe(loaded.get()));
+            it->second = pango_font_description_get_weight(actual.get()) < PANGO_WEIGHT_SEMIBOLD;
+        }
+    }
+    return it->second;
+}
+
 void Painter::paint_text(cairo_t* cr, int x, int y, const platform::Font& font,
                          std::string_view text, Colour fore) {
     if (text.empty()) return;
@@ -75,6 +93,12 @@ void Painter::paint_text(cairo_t* cr, int x, int y, const platform::Font& font,
     set_colour(cr, fore);
     cairo_move_to(cr, x, y);
     pango_cairo_show_layout(cr, layout.get());
+    // A font without a bold face is emboldened as Windows does it: struck twice, a pixel
+    // apart.
+    if (overstrike(layout.get(), font)) {
+        cairo_move_to(cr, x + 1, y);
+        pango_cairo_show_layout(cr, layout.get());
+    }
 }
 
 void Painter::paint_window(cairo_t* cr, Colour back, const platform::Picture& picture,
@@ -98,10 +122,19 @@ void Painter::paint_items(cairo_t* cr, const std::vector<platform::DrawItem>& it
             paint_text(cr, label->box.left, label->box.top, label->font, label->text, label->fore);
         } else if (const auto* line = std::get_if<platform::LineItem>(&item)) {
             set_colour(cr, line->colour);
-            cairo_set_line_width(cr, 1.0);
-            cairo_move_to(cr, line->x1 + 0.5, line->y1 + 0.5);
-            cairo_line_to(cr, line->x2 + 0.5, line->y2 + 0.5);
-            cairo_stroke(cr);
+            const int dx = std::abs(line->x2 - line->x1), dy = std::abs(line->y2 - line->y1);
+            if (dx == 0 || dy == 0) {
+                // A level or upright line covers whole pixels from its start up to, not
+                // including, its end, as a one-pixel pen draws it.
+                cairo_rectangle(cr, std::min(line->x1, line->x2), std::min(line->y1, line->y2),
+                                dy == 0 ? dx : 1, dy == 0 ? 1 : dy);
+                cairo_fill(cr);
+            } else {
+                cairo_set_line_width(cr, 1.0);
+                cairo_move_to(cr, line->x1 + 0.5, line->y1 + 0.5);
+                cairo_line_to(cr, line->x2 + 0.5, line->y2 + 0.5);
+                cairo_stroke(cr);
+            }
         } else if (const auto* text = std::get_if<platform::TextItem>(&item)) {
             paint_text(cr, text->x, text->y, text->font, text->text, text->fore);
         } else if (const auto* fill = std::get_if<platform::FillItem>(&item)) {
@@ -123,7 +156,7 @@ int Painter::text_width(const platform::Font& font, std::string_view text) {
     auto layout = make_layout(cr.get(), font, text, dpi_);
     int w = 0, h = 0;
     pango_layout_get_pixel_size(layout.get(), &w, &h);
-    return w;
+    return overstrike(layout.get(), font) ? w + 1 : w;
 }
 
 }  // namespace pw::paint

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cairo.h>
+#include <pango/pango.h>
 
+#include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -29,12 +31,15 @@ class Painter {
 
   private:
     cairo_surface_t* surface_for(const platform::Picture& picture);
+    // True when a bold text in this font must be emboldened by hand.
+    bool overstrike(PangoLayout* layout, const platform::Font& font);
 
     struct Cached {
         platform::Picture picture;  // keeps the bitmap, and so its identity, alive
         SurfacePtr surface;
     };
     std::unordered_map<const void*, Cached> surfaces_;
+    std::unordered_map<std::string, bool> overstrike_;  // by font family
     double dpi_ = 96;
 };
 

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -48,6 +49,14 @@ GdkDisplay* open_display() {
     GdkDisplay* display = gdk_display_get_default();
     choose_window_scale(display);
     return display;
+}
+
+// The X server went away under the running game: nothing can be shown or cleaned up any
+// more, so say so in one line and end, as without a display at all. Xlib ends the program
+// itself should this return.
+int on_lost_display(Display* x) {
+    std::fprintf(stderr, "petalwing: lost the connection to the X display %s\n", DisplayString(x));
+    std::_Exit(1);
 }
 
 bool display_has_shape(GdkDisplay* display) {
@@ -101,6 +110,7 @@ GtkDesktop::GtkDesktop()
       has_shape_(display_has_shape(display_)),
       keys_(gdk_display_get_name(display_)) {
     painter_.set_dpi(platform::kLogicalDpi);
+    XSetIOErrorHandler(on_lost_display);  // after GDK's own, which ends without a word
 }
 
 GtkDesktop::~GtkDesktop() {

@@ -1,6 +1,7 @@
 #include "platform/headless/headless_desktop.hpp"
 
 #include <algorithm>
+#include <iostream>
 #include <limits>
 #include <utility>
 
@@ -8,6 +9,7 @@
 #include "platform/display_scale.hpp"
 #include "platform/json.hpp"
 #include "platform/scope_exit.hpp"
+#include "platform/user_text.hpp"
 
 namespace pw::headless {
 
@@ -32,7 +34,7 @@ HeadlessDesktop::HeadlessDesktop(Options options, std::uint32_t clock_start)
       painter_(std::make_unique<paint::Painter>()) {
     std::sort(options_.shots.begin(), options_.shots.end());
     if (!options_.trace_path.empty()) trace_.open(options_.trace_path, std::ios::trunc);
-    painter_->set_dpi(platform::kLogicalDpi);
+    painter_->set_dpi(options_.raw_dpi ? options_.dpi : platform::kLogicalDpi);
 }
 
 HeadlessDesktop::~HeadlessDesktop() = default;
@@ -57,12 +59,17 @@ void HeadlessDesktop::advance_to(std::uint64_t target) {
 
 void HeadlessDesktop::take_due_shots(std::uint64_t upto) {
     while (next_shot_ < options_.shots.size() && options_.shots[next_shot_].first <= upto) {
-        const auto& path = options_.shots[next_shot_++].second;
+        const auto& [at, path] = options_.shots[next_shot_++];
+        elapsed_ = std::max(elapsed_, at);  // the picture shows that moment
         std::string error;
         if (!snapshot(path, &error)) {
+            // A picture asked for and not taken is a failed run, not a quiet one.
             json::Fields f;
             f.str("path", path).str("error", error);
             trace("shot-failed", f.text());
+            std::cerr << "petalwing: --shot: cannot write " << platform::quoted(path) << ": "
+                      << error << "\n";
+            platform::end_program(kShotFailedExitCode);
         }
     }
 }
@@ -116,7 +123,7 @@ platform::ScreenMetrics HeadlessDesktop::screen() {
 }
 
 int HeadlessDesktop::scale() const {
-    return platform::scale_for_dpi(options_.dpi);
+    return options_.raw_dpi ? 1 : platform::scale_for_dpi(options_.dpi);
 }
 
 // As a real desktop of the virtual one's resolution shows it to the game: 96 dpi, and the
@@ -126,7 +133,9 @@ platform::ScreenMetrics HeadlessDesktop::logical_screen() const {
     const int s = scale();
     m.width_px = options_.width / s;
     m.height_px = options_.height / s;
-    m.twips_per_pixel_x = m.twips_per_pixel_y = platform::kLogicalTwipsPerPixel;
+    m.twips_per_pixel_x = m.twips_per_pixel_y =
+        options_.raw_dpi ? std::max(1, (1440 + options_.dpi / 2) / options_.dpi)
+                         : platform::kLogicalTwipsPerPixel;
     m.cy_caption = 19;
     m.cy_fullscreen = (options_.height - options_.taskbar) / s - m.cy_caption;
     return m;
@@ -263,9 +272,17 @@ void HeadlessDesktop::pump() {
     apply_keys();
     take_due_shots(elapsed_);
     const auto& clicks = options_.script.clicks;
-    while (next_click_ < clicks.size() && clicks[next_click_].at <= elapsed_)
-        deliver_click(clicks[next_click_++]);
+    while (next_click_ < clicks.size() && clicks[next_click_].at <= elapsed_) {
+        const ClickEvent& click = clicks[next_click_++];
+        if (modal_depth_ == 0) deliver_click(click);
+    }
     run_due_timers();
+}
+
+void HeadlessDesktop::discard_due_clicks() {
+    const auto& clicks = options_.script.clicks;
+    while (next_click_ < clicks.size() && clicks[next_click_].at <= elapsed_)
+        ++next_click_;
 }
 
 void HeadlessDesktop::wait_modal(std::uint64_t until) {
@@ -290,7 +307,12 @@ std::optional<int> HeadlessDesktop::popup_menu(const std::vector<platform::MenuI
         if (items[i].caption != "-" && items[i].caption == *answer) chosen = static_cast<int>(i);
 
     open_menu_ = MenuView{mouse_x_, mouse_y_, items, chosen.value_or(-1)};
-    ScopeExit close{[this] { open_menu_.reset(); }};
+    ++modal_depth_;
+    ScopeExit close{[this] {
+        open_menu_.reset();
+        --modal_depth_;
+        discard_due_clicks();
+    }};
     wait_modal(elapsed_ + kMenuPickMs);
     return chosen;
 }
@@ -304,8 +326,13 @@ int HeadlessDesktop::run_dialog(const platform::DialogLayout& dialog) {
     } else if (options_.until) {
         close_at = std::numeric_limits<std::uint64_t>::max();  // open until the run ends
     }
-    open_dialog_ = &dialog;
-    ScopeExit close{[this] { open_dialog_ = nullptr; }};
+    const platform::DialogLayout* outer = std::exchange(open_dialog_, &dialog);
+    ++modal_depth_;
+    ScopeExit close{[this, outer] {
+        open_dialog_ = outer;
+        --modal_depth_;
+        discard_due_clicks();
+    }};
     wait_modal(close_at);
     return 0;
 }

@@ -19,12 +19,18 @@ namespace pw::headless {
 
 struct Options {
     int width = 1024, height = 768, dpi = 96, taskbar = 30;
+    // For tests: the game sees 1440/dpi twips to the pixel, unenlarged (a resolution that no
+    // real desktop shows a program that declares no DPI awareness).
+    bool raw_dpi = false;
     std::uint64_t seed = 1;
     Script script;
     std::string trace_path;                                    // empty: no trace
     std::vector<std::pair<std::uint64_t, std::string>> shots;  // virtual ms, PNG path
     std::optional<std::uint64_t> until;                        // end the run at this virtual ms
 };
+
+// The run's exit code when a --shot cannot be written.
+inline constexpr int kShotFailedExitCode = 2;
 
 // How long a scripted user takes to pick an item from a popup menu, in virtual ms.
 inline constexpr std::uint32_t kMenuPickMs = 400;
@@ -100,6 +106,8 @@ class HeadlessDesktop final : public platform::Desktop {
     void apply_keys();
     void run_due_timers();
     void deliver_click(const ClickEvent& click);
+    // Clicks made while a menu or dialog was open fell on disabled windows: they are lost.
+    void discard_due_clicks();
     // Lets virtual time pass while a modal loop is open, firing timers as they fall due.
     void wait_modal(std::uint64_t until);
     Scene scene() const;
@@ -120,6 +128,7 @@ class HeadlessDesktop final : public platform::Desktop {
     int mouse_x_ = 0, mouse_y_ = 0;
     std::optional<MenuView> open_menu_;
     const platform::DialogLayout* open_dialog_ = nullptr;
+    int modal_depth_ = 0;  // open menus and dialogs
     std::ofstream trace_;
     // Measures texts and paints snapshots; it keeps converted pictures between snapshots.
     std::unique_ptr<paint::Painter> painter_;

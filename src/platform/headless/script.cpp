@@ -5,10 +5,17 @@
 #include <charconv>
 #include <utility>
 
+#include "platform/user_text.hpp"
+
 namespace pw::headless {
 namespace {
 
 using platform::Key;
+
+// Times reach a thousand years of play, so that a time plus a duration cannot overflow; a
+// click lands within a window's reach on the largest screen.
+constexpr std::uint64_t kMaxMs = 31'556'952'000'000;
+constexpr int kMaxPixel = 65535;
 
 constexpr std::array<std::pair<std::string_view, Key>, platform::kKeyCount> kKeyNames{{
     {"Space", Key::Space},
@@ -52,12 +59,22 @@ class Parser {
     template <class T>
     T num(std::string_view s, const char* what) const {
         auto v = number<T>(s);
-        if (!v) fail(std::string("expected ") + what + ", got '" + std::string(s) + "'");
+        if (!v) fail(std::string("expected ") + what + ", got " + platform::quoted(s));
         return *v;
+    }
+    // A number that must lie within [low, high].
+    template <class T>
+    T num(std::string_view s, const char* what, T low, T high) const {
+        const T v = num<T>(s, what);
+        if (v < low || v > high)
+            fail(std::string(what) + " must lie between " + std::to_string(low) + " and " +
+                 std::to_string(high) + ", got " + platform::quoted(s));
+        return v;
     }
     Key key(std::string_view s) const {
         auto k = key_from_name(s);
-        if (!k) fail("unknown key '" + std::string(s) + "' (Space Left Right Up Down Home Escape)");
+        if (!k)
+            fail("unknown key " + platform::quoted(s) + " (Space Left Right Up Down Home Escape)");
         return *k;
     }
 
@@ -101,7 +118,7 @@ Script parse_script(std::string_view text) {
             continue;
         }
         if (w[0].front() != '@') p.fail("expected '@TIME', 'menu' or 'dialog'");
-        const auto at = p.num<std::uint64_t>(w[0].substr(1), "a time in ms after '@'");
+        const auto at = p.num<std::uint64_t>(w[0].substr(1), "a time in ms after '@'", 0, kMaxMs);
         if (w.size() < 2) p.fail("missing command after the time");
         const std::string_view cmd = w[1];
         if (cmd == "down" || cmd == "up") {
@@ -110,17 +127,17 @@ Script parse_script(std::string_view text) {
         } else if (cmd == "press") {
             if (w.size() != 4) p.fail("'press' takes a key and a duration in ms");
             const Key k = p.key(w[2]);
-            const auto dur = p.num<std::uint64_t>(w[3], "a duration in ms");
+            const auto dur = p.num<std::uint64_t>(w[3], "a duration in ms", 0, kMaxMs);
             script.keys.push_back({at, k, true});
             script.keys.push_back({at + dur, k, false});
         } else if (cmd == "rclick" || cmd == "lclick") {
             if (w.size() != 5) p.fail("'" + std::string(cmd) + "' takes a window and x y");
             script.clicks.push_back(
                 {at, cmd == "rclick" ? platform::kRightButton : platform::kLeftButton,
-                 std::string(w[2]), p.num<int>(w[3], "an x in pixels"),
-                 p.num<int>(w[4], "a y in pixels")});
+                 std::string(w[2]), p.num<int>(w[3], "an x in pixels", -kMaxPixel, kMaxPixel),
+                 p.num<int>(w[4], "a y in pixels", -kMaxPixel, kMaxPixel)});
         } else {
-            p.fail("unknown command '" + std::string(cmd) + "'");
+            p.fail("unknown command " + platform::quoted(cmd));
         }
     }
     // Stable: events at the same moment keep the order they were written in.

@@ -1,6 +1,7 @@
 // The modal dialog: a captioned window of the program's own class that shows the dialog's
 // items and real push buttons, run by a nested message loop until a button or the close box
-// ends it. The game's other windows stay usable and its timers keep running meanwhile.
+// ends it. Its timers keep running meanwhile, but, as under any modal form, the program's
+// other windows are disabled: they take no click until it closes.
 #include <algorithm>
 #include <cstdint>
 #include <utility>
@@ -99,6 +100,20 @@ int Win32Desktop::run_dialog(const platform::DialogLayout& layout) {
     ShowWindow(dialog.get(), SW_SHOW);
     SetForegroundWindow(dialog.get());
     if (HWND first = GetDlgItem(dialog.get(), kFirstButtonId)) SetFocus(first);
+
+    std::vector<HWND> disabled;
+    for (const auto& entry : windows_)
+        if (HWND w = native_window(entry.first); w && IsWindowEnabled(w)) {
+            EnableWindow(w, FALSE);
+            disabled.push_back(w);
+        }
+    struct Enable {
+        const std::vector<HWND>& windows;
+        ~Enable() {
+            for (HWND w : windows)
+                if (IsWindow(w)) EnableWindow(w, TRUE);
+        }
+    } enable{disabled};
 
     const HWND outer = std::exchange(open_dialog_, dialog.get());
     struct Restore {

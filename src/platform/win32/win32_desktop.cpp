@@ -370,7 +370,9 @@ LRESULT CALLBACK Win32Desktop::window_proc(HWND hwnd, UINT message, WPARAM wp, L
     // touches `win` after it ran.
     const auto mouse = [&](int button) {
         auto handler = win->events.mouse_down;
-        if (handler)
+        // A click that was on its way when a dialog opened, or on a window made since, finds
+        // the program's windows disabled all the same.
+        if (handler && !win->desktop->open_dialog_)
             win->desktop->deliver([&] { handler(button, GET_X_LPARAM(lp), GET_Y_LPARAM(lp)); });
         return 0;
     };
