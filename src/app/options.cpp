@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "platform/display_scale.hpp"
 #include "platform/user_text.hpp"
 
 namespace pw::app {
@@ -49,7 +50,9 @@ Options:
   --headless          run on a virtual desktop instead of the real display
   --autopilot         let the built-in player play (keys are its own; the menu still works)
   --screen WxH        virtual desktop size in pixels (default 1024x768)
-  --dpi N             virtual desktop resolution (default 96)
+  --dpi N             virtual desktop resolution (default 96); the game sees 96 dpi and
+                      from 192 dpi is shown enlarged by a whole factor, as on real desktops
+  --raw-dpi N         for tests: the game sees 1440/N twips to the pixel, unenlarged
   --taskbar PX        virtual taskbar height (default 30)
   --seed N            reproducible run: random numbers and virtual clock (default 1)
   --script FILE       scripted input for the virtual desktop
@@ -95,10 +98,11 @@ Options parse_options(const std::vector<std::string>& args) {
             if (o.desktop.width < 64 || o.desktop.height < 64 || o.desktop.width > 16384 ||
                 o.desktop.height > 16384)
                 throw std::runtime_error("--screen: sizes must lie between 64 and 16384");
-        } else if (a == "--dpi") {
+        } else if (a == "--dpi" || a == "--raw-dpi") {
             o.desktop.dpi = parse_number<int>(a, value());
+            o.desktop.raw_dpi = a == "--raw-dpi";
             if (o.desktop.dpi < 24 || o.desktop.dpi > 1440)
-                throw std::runtime_error("--dpi: must lie between 24 and 1440");
+                throw std::runtime_error(a + ": must lie between 24 and 1440");
         } else if (a == "--taskbar") {
             o.desktop.taskbar = parse_number<int>(a, value());
             if (o.desktop.taskbar < 0) throw std::runtime_error("--taskbar: must not be negative");
@@ -122,8 +126,10 @@ Options parse_options(const std::vector<std::string>& args) {
             throw std::runtime_error("unknown option " + platform::quoted(a) + " (see --help)");
         }
     }
-    // Compared so that no sum can overflow: the screen's height is at most 16384.
-    if (o.desktop.taskbar >= o.desktop.height - 19)
+    // The work area the game sees, in the pixels of a high resolution's whole scale; no sum
+    // here can overflow (the screen's height is at most 16384, the taskbar not negative).
+    const int scale = o.desktop.raw_dpi ? 1 : platform::scale_for_dpi(o.desktop.dpi);
+    if ((o.desktop.height - o.desktop.taskbar) / scale <= 19)
         throw std::runtime_error("--taskbar: leaves no work area on this screen");
     if (o.headless) check_shots(o.desktop);
     for (const auto& w : words) {

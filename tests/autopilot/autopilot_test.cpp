@@ -189,8 +189,8 @@ std::pair<int, long> run_measured(std::vector<std::string> args) {
 TEST(Autopilot, ItsMapsOfTheScenerySpanTheRockNotTheStripWindowsHeightAtAHighDpi) {
     // At 1,440 dpi the strip's window is 1,485 pixels tall over 99 rows of rock; the maps
     // once covered all of it, 800 MB on a screen this wide.
-    const auto [code, kb] = run_measured(
-        {"--headless", "--screen", "16384x64", "--dpi", "1440", "--autopilot", "--until", "3000"});
+    const auto [code, kb] = run_measured({"--headless", "--screen", "16384x64", "--raw-dpi", "1440",
+                                          "--autopilot", "--until", "3000"});
     EXPECT_EQ(code, 0);
     EXPECT_LT(kb, 400 * 1024);
 }

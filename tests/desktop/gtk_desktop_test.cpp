@@ -238,6 +238,14 @@ TEST_F(GtkDesktop, TheVersionDialogIsARealModalDialogThatOkCloses) {
     std::this_thread::sleep_for(300ms);
     screenshot(*x_, temp("dialog.png"));
     EXPECT_GT(dialog->width, 300);
+    // A dialog of the lamp's: no task-bar entry of its own, and it can only move and close.
+    const std::string hints =
+        x_->run("sh -c 'xprop -id $(xdotool search --name バージョン情報 | head -n1)'");
+    EXPECT_NE(hints.find("WM_TRANSIENT_FOR(WINDOW)"), std::string::npos) << hints;
+    EXPECT_NE(hints.find("_NET_WM_STATE_SKIP_TASKBAR"), std::string::npos) << hints;
+    EXPECT_NE(hints.find("_NET_WM_WINDOW_TYPE_DIALOG"), std::string::npos) << hints;
+    EXPECT_NE(hints.find("_MOTIF_WM_HINTS(_MOTIF_WM_HINTS) = 0x1, 0x24,"), std::string::npos)
+        << hints;  // functions: move (0x4) and close (0x20) only
 
     // OK is the default button.
     x_->run("xdotool search --name 'バージョン情報' windowfocus --sync key Return");

@@ -122,19 +122,21 @@ class Child {
     rusage usage_{};
 };
 
-// A private X server of 1024 x 768 pixels on a display number nobody else uses.
+// A private X server on a display number nobody else uses: one screen of 1024 x 768 pixels
+// unless `screens` says otherwise (Xvfb's own options, such as "+xinerama" and "-screen").
 class Xvfb {
   public:
     // nullptr when Xvfb is not installed or does not come up.
-    static std::unique_ptr<Xvfb> start() {
+    static std::unique_ptr<Xvfb> start(const std::vector<std::string>& screens = {"-screen", "0",
+                                                                                  "1024x768x24"}) {
         if (!have_tool("Xvfb")) return nullptr;
         int fds[2];
         if (pipe(fds) != 0) return nullptr;
         auto x = std::make_unique<Xvfb>();
-        x->server_ = std::make_unique<Child>(
-            std::vector<std::string>{"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0",
-                                     "1024x768x24", "-nolisten", "tcp", "-noreset"},
-            "", "/tmp/petalwing-xvfb.log", fds[1]);
+        std::vector<std::string> argv{"Xvfb", "-displayfd", std::to_string(fds[1])};
+        argv.insert(argv.end(), screens.begin(), screens.end());
+        argv.insert(argv.end(), {"-nolisten", "tcp", "-noreset"});
+        x->server_ = std::make_unique<Child>(argv, "", "/tmp/petalwing-xvfb.log", fds[1]);
         close(fds[1]);
         // Xvfb writes the number of the display it took once it accepts clients.
         pollfd ready{fds[0], POLLIN, 0};
@@ -145,6 +147,13 @@ class Xvfb {
         close(fds[0]);
         if (number.empty()) return nullptr;
         x->display_ = ":" + number;
+        return x;
+    }
+
+    // A display that something else serves (an XWayland server), for the same helpers.
+    static std::unique_ptr<Xvfb> attach(const std::string& display) {
+        auto x = std::make_unique<Xvfb>();
+        x->display_ = display;
         return x;
     }
 
@@ -231,7 +240,7 @@ class DesktopTest : public ::testing::Test {
         for (const char* tool : {"xdotool", "import", "xwininfo"})
             if (!have_tool(tool)) GTEST_SKIP() << tool << " is not installed";
         if (!gtk_backend_built()) GTEST_SKIP() << "this build has no X11 desktop";
-        x_ = Xvfb::start();
+        x_ = Xvfb::start(screens_);
         if (!x_) GTEST_SKIP() << "Xvfb is not installed or did not start";
     }
 
@@ -247,9 +256,10 @@ class DesktopTest : public ::testing::Test {
     }
 
     // Starts the game and waits until its title is on the screen.
-    void start_game(const std::string& wayland = "") {
-        game_ = std::make_unique<Child>(std::vector<std::string>{kExe}, x_->display(),
-                                        temp("game.log"), -1, wayland);
+    void start_game(const std::string& wayland = "", const std::vector<std::string>& args = {}) {
+        std::vector<std::string> argv{kExe};
+        argv.insert(argv.end(), args.begin(), args.end());
+        game_ = std::make_unique<Child>(argv, x_->display(), temp("game.log"), -1, wayland);
         ASSERT_TRUE(eventually([&] { return window_geometry(*x_, "frmSTAFF").has_value(); }, 15s))
             << "the title never showed";
         std::this_thread::sleep_for(500ms);  // a few frames to paint
@@ -262,6 +272,7 @@ class DesktopTest : public ::testing::Test {
         x_->run("xdotool keyup " + key);
     }
 
+    std::vector<std::string> screens_{"-screen", "0", "1024x768x24"};  // the server's screens
     std::unique_ptr<Xvfb> x_;
     std::unique_ptr<Child> game_;
 };

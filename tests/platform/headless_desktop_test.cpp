@@ -172,6 +172,8 @@ class Png {
         EXPECT_EQ(cairo_surface_status(s_), CAIRO_STATUS_SUCCESS);
     }
     ~Png() { cairo_surface_destroy(s_); }
+    int width() const { return cairo_image_surface_get_width(s_); }
+    int height() const { return cairo_image_surface_get_height(s_); }
     Png(const Png&) = delete;
     Png& operator=(const Png&) = delete;
     std::uint32_t operator()(int x, int y) const {
@@ -211,6 +213,53 @@ TEST(Snapshot, ComposesShapesColoursPicturesAndText) {
             white += pixel(x, y) == 0xFFFFFFu;
     EXPECT_GT(white, 20);                 // the text is drawn
     EXPECT_EQ(pixel(5, 760), 0xD4D0C8u);  // the taskbar
+}
+
+// The virtual desktop's resolution works as a real desktop's: the game always sees 96 dpi, and
+// from 192 dpi on the picture is the game of a smaller screen enlarged by a whole factor.
+TEST(Resolution, TheGameSeesNinetySixDpiAndHighResolutionsEnlargeItByAWholeFactor) {
+    for (const int dpi : {96, 120, 144, 191}) {
+        Options o;
+        o.dpi = dpi;
+        const auto m = HeadlessDesktop{o}.screen();
+        EXPECT_EQ(m.twips_per_pixel_x, 15) << dpi;
+        EXPECT_EQ(m.twips_per_pixel_y, 15) << dpi;
+        EXPECT_EQ(m.width_px, 1024) << dpi;
+        EXPECT_EQ(m.cy_fullscreen, 768 - 30 - 19) << dpi;
+    }
+    Options o;
+    o.dpi = 288;
+    o.width = 3072;
+    o.height = 2304;
+    o.taskbar = 90;
+    const auto m = HeadlessDesktop{o}.screen();
+    EXPECT_EQ(m.twips_per_pixel_x, 15);
+    EXPECT_EQ(m.width_px, 1024);
+    EXPECT_EQ(m.height_px, 768);
+    EXPECT_EQ(m.cy_fullscreen, 768 - 30 - 19);
+    // A taskbar that leaves no work area in the enlarged pixels is refused.
+    EXPECT_EQ(test::run_game({"--dpi", "192", "--screen", "200x100", "--taskbar", "64"}).exit_code,
+              2);
+}
+
+TEST(Resolution, At192DpiThePictureIsTheHalfSizedScreensEnlargedPixelForPixel) {
+    const std::string hi = test::temp_path("hidpi.png"), lo = test::temp_path("lodpi.png");
+    const auto run = [](std::vector<std::string> args, const std::string& png) {
+        args.insert(args.end(), {"--seed", "3", "--until", "2500", "--shot", "2000:" + png});
+        return test::run_game(args).exit_code;
+    };
+    ASSERT_EQ(run({"--dpi", "192", "--screen", "3840x2160", "--taskbar", "60"}, hi), 0);
+    ASSERT_EQ(run({"--screen", "1920x1080", "--taskbar", "30"}, lo), 0);
+    const Png big(hi), small(lo);
+    ASSERT_EQ(big.width(), 3840);
+    ASSERT_EQ(big.height(), 2160);
+    ASSERT_EQ(small.width(), 1920);
+    ASSERT_EQ(small.height(), 1080);
+    int wrong = 0;
+    for (int y = 0; y < 2160; ++y)
+        for (int x = 0; x < 3840; ++x)
+            wrong += big(x, y) != small(x / 2, y / 2);
+    EXPECT_EQ(wrong, 0);
 }
 
 }  // namespace

@@ -47,8 +47,8 @@ TEST_F(Win32DesktopTest, ScreenMetricsAreConsistent) {
     const auto m = desktop.screen();
     EXPECT_GT(m.width_px, 0);
     EXPECT_GT(m.height_px, 0);
-    EXPECT_EQ(m.twips_per_pixel_x, m.twips_per_pixel_y);
-    EXPECT_GE(m.twips_per_pixel_x, 1);
+    EXPECT_EQ(m.twips_per_pixel_x, 15);  // a logical 96 dpi, whatever the screen's
+    EXPECT_EQ(m.twips_per_pixel_y, 15);
     EXPECT_GT(m.cy_caption, 0);
     EXPECT_GT(m.cy_fullscreen, 0);
     EXPECT_LT(m.cy_fullscreen, m.height_px);
@@ -179,6 +179,32 @@ TEST_F(Win32DesktopTest, TheDialogRunsTimersAndReturnsThePressedButton) {
     EXPECT_EQ(desktop.run_dialog(layout), 1);
     EXPECT_GE(ticks, 3);
     EXPECT_EQ(FindWindowW(L"PetalwingDialog", nullptr), nullptr);
+}
+
+TEST_F(Win32DesktopTest, TheDialogIsTheLampsOwnWithoutATaskbarButtonOrAMaximiseBox) {
+    const auto lamp = desktop.create_window("frmShe", WindowRole::Lamp, {});
+    desktop.set_geometry(lamp, 0, 0, 25, 11);
+    desktop.set_visible(lamp, true);
+    platform::DialogLayout layout;
+    layout.title = "バージョン情報";
+    layout.client_width = 200;
+    layout.client_height = 100;
+    layout.buttons.push_back({"OK", {110, 70, 190, 94}});
+    HWND owner = nullptr;
+    LONG style = 0, ex_style = 0;
+    desktop.add_timer(10, [&] {
+        HWND dialog = FindWindowW(L"PetalwingDialog", nullptr);
+        if (!dialog) return;
+        owner = GetWindow(dialog, GW_OWNER);
+        style = GetWindowLongW(dialog, GWL_STYLE);
+        ex_style = GetWindowLongW(dialog, GWL_EXSTYLE);
+        if (HWND button = GetDlgItem(dialog, 1000)) PostMessageW(button, BM_CLICK, 0, 0);
+    });
+    EXPECT_EQ(desktop.run_dialog(layout), 0);
+    ASSERT_NE(owner, nullptr);
+    EXPECT_EQ(owner, desktop.native_window(lamp));
+    EXPECT_EQ(style & WS_MAXIMIZEBOX, 0);
+    EXPECT_EQ(ex_style & WS_EX_APPWINDOW, 0);
 }
 
 TEST_F(Win32DesktopTest, WhileTheDialogIsOpenTheGamesWindowsTakeNoClickEvenWhenATimerPumps) {

@@ -10,8 +10,12 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/display_scale.hpp"
 #include "platform/gtk/alpha_visual.hpp"
+#include "platform/gtk/compositor_hints.hpp"
 #include "platform/gtk/modal_widgets.hpp"
+#include "platform/gtk/window_scale.hpp"
+#include "platform/gtk/work_area.hpp"
 #include "platform/scope_exit.hpp"
 
 namespace pw::gtk {
@@ -43,7 +47,9 @@ GdkDisplay* open_display() {
             throw NoDisplay("no X display to play on (DISPLAY is not set); use --headless");
         throw NoDisplay(std::string("cannot open the X display ") + name + "; use --headless");
     }
-    return gdk_display_get_default();
+    GdkDisplay* display = gdk_display_get_default();
+    choose_window_scale(display);
+    return display;
 }
 
 // The X server went away under the running game: nothing can be shown or cleaned up any
@@ -120,6 +126,7 @@ GtkDesktop::GtkDesktop()
       has_shape_(display_has_shape(display_)),
       keys_(gdk_display_get_name(display_)),
       backgrounds_(painter_) {
+    painter_.set_dpi(platform::kLogicalDpi);
     XSetIOErrorHandler(on_lost_display);  // after GDK's own, which ends without a word
 }
 
@@ -151,26 +158,25 @@ const GtkDesktop::Metrics& GtkDesktop::metrics() {
     GdkMonitor* monitor = gdk_display_get_primary_monitor(display_);
     if (!monitor) monitor = gdk_display_get_monitor(display_, 0);
     GdkRectangle geometry{0, 0, 1024, 768}, work = geometry;
+    int scale = 1;
     if (monitor) {
         gdk_monitor_get_geometry(monitor, &geometry);
         gdk_monitor_get_workarea(monitor, &work);
+        scale = gdk_monitor_get_scale_factor(monitor);
     }
-    // The desktop's font resolution is what Windows calls the logical dpi.
-    double dpi = gdk_screen_get_resolution(gdk_display_get_default_screen(display_));
-    if (dpi <= 0) dpi = 96;
+    const int bottom = primary_work_area_bottom(display_, geometry, scale, work.y + work.height);
     Metrics m;
     m.read_at = now;
     m.origin_x = geometry.x;
     m.origin_y = geometry.y;
     m.screen.width_px = geometry.width;
     m.screen.height_px = geometry.height;
-    m.screen.twips_per_pixel_x = m.screen.twips_per_pixel_y =
-        std::max(1, static_cast<int>(std::lround(1440.0 / dpi)));
+    // GDK's pixels are the logical ones: the game sees 96 dpi whatever the screen's scale.
+    m.screen.twips_per_pixel_x = m.screen.twips_per_pixel_y = platform::kLogicalTwipsPerPixel;
     m.screen.cy_caption = kCaptionHeight;
     // Full-screen client height plus one caption is the bottom of the work area.
-    m.screen.cy_fullscreen = work.y + work.height - geometry.y - kCaptionHeight;
+    m.screen.cy_fullscreen = bottom - geometry.y - kCaptionHeight;
     metrics_ = m;
-    painter_.set_dpi(dpi);
     return *metrics_;
 }
 
@@ -202,6 +208,7 @@ WindowHandle GtkDesktop::create_window(std::string_view name, platform::WindowRo
     gtk_window_set_accept_focus(window, lamp);
     gtk_window_set_focus_on_map(window, FALSE);  // the game asks for the focus itself
     if (lamp) gtk_window_set_keep_above(window, TRUE);
+    declare_window_type(window, lamp);
     gtk_widget_set_app_paintable(widget, TRUE);
     gtk_widget_add_events(widget,
                           GDK_BUTTON_PRESS_MASK | GDK_FOCUS_CHANGE_MASK | GDK_STRUCTURE_MASK);
@@ -222,6 +229,7 @@ WindowHandle GtkDesktop::create_window(std::string_view name, platform::WindowRo
     gdk_window_freeze_updates(native);
     stop_exposures(native);
     contents_changed(*win);
+    turn_compositor_effects_off(widget);
     const WindowHandle h = win->handle;
     windows_.emplace(h, std::move(win));
     return h;
@@ -291,23 +299,26 @@ bool GtkDesktop::set_shape(WindowHandle w, std::optional<Region> shape) {
     Window* win = find(w);
     if (!win || !has_shape_) return false;
     if (shape == win->shape) return true;
-    show_contents(*win);  // never the old picture in the new outline
+    win->shape = shape;
+    contents_changed(*win);  // the picture may be cut to the silhouette too
+    show_contents(*win);     // never the old picture in the new outline
     // Straight to the X server: GDK would unset the window's background around the change
     // and then repaint the newly shown parts itself.
     GdkWindow* native = gtk_widget_get_window(win->widget.get());
     Display* x = GDK_WINDOW_XDISPLAY(native);
     if (shape) {
+        // The X server counts in device pixels: the game's outline, enlarged like the window.
+        const int scale = gdk_window_get_scale_factor(native);
         std::vector<XRectangle> rects;
         for (const Rect& r : shape->rects())
-            rects.push_back({static_cast<short>(r.left), static_cast<short>(r.top),
-                             static_cast<unsigned short>(r.right - r.left),
-                             static_cast<unsigned short>(r.bottom - r.top)});
+            rects.push_back({static_cast<short>(r.left * scale), static_cast<short>(r.top * scale),
+                             static_cast<unsigned short>((r.right - r.left) * scale),
+                             static_cast<unsigned short>((r.bottom - r.top) * scale)});
         XShapeCombineRectangles(x, GDK_WINDOW_XID(native), ShapeBounding, 0, 0, rects.data(),
                                 static_cast<int>(rects.size()), ShapeSet, YXBanded);
     } else {
         XShapeCombineMask(x, GDK_WINDOW_XID(native), ShapeBounding, 0, 0, None, ShapeSet);
     }
-    win->shape = std::move(shape);
     return true;
 }
 
@@ -319,9 +330,17 @@ void GtkDesktop::contents_changed(Window& win) {
 void GtkDesktop::show_contents(Window& win) {
     if (!win.contents_pending) return;
     win.contents_pending = false;
-    if (win.shown == win.contents) return;
-    win.background = backgrounds_.apply(gtk_widget_get_window(win.widget.get()), win.contents);
-    win.shown = win.contents;
+    GdkWindow* native = gtk_widget_get_window(win.widget.get());
+    WindowContents wanted = win.contents;
+    // With an alpha channel the picture is transparent outside the silhouette, for
+    // compositors that ignore shapes. A window of one colour is spared that (its outline
+    // changes every frame) except on a Wayland session, where such compositors live.
+    const bool solid = !wanted.picture && wanted.items.empty();
+    if (gdk_visual_get_depth(gdk_window_get_visual(native)) == 32 && (!solid || wayland_session()))
+        wanted.silhouette = win.shape;
+    if (win.shown == wanted) return;
+    win.background = backgrounds_.apply(native, wanted);
+    win.shown = std::move(wanted);
 }
 
 void GtkDesktop::show_all_contents() {
@@ -355,6 +374,7 @@ void GtkDesktop::set_items(WindowHandle w, std::vector<platform::DrawItem> items
 void GtkDesktop::focus(WindowHandle w) {
     Window* win = find(w);
     if (!win || win->role != platform::WindowRole::Lamp) return;  // sprites never take it
+    if (!focus_manners_.may_take(game_has_focus())) return;
     if (win->viewable)
         take_focus(*win);
     else
@@ -367,8 +387,13 @@ void GtkDesktop::take_focus(Window& win) {
     gdk_window_focus(native, gdk_x11_get_server_time(native));
 }
 
+bool GtkDesktop::game_has_focus() const {
+    return std::any_of(windows_.begin(), windows_.end(), [](const auto& entry) {
+        return gtk_window_is_active(GTK_WINDOW(entry.second->widget.get()));
+    });
+}
+
 int GtkDesktop::text_width(const platform::Font& font, std::string_view text) {
-    metrics();  // keeps the painter's resolution current
     return painter_.text_width(font, text);
 }
 

@@ -14,6 +14,7 @@
 #include <stdexcept>
 
 #include "platform/cairo/painter.hpp"
+#include "platform/focus_manners.hpp"
 #include "platform/gtk/gobject_ptr.hpp"
 #include "platform/gtk/key_watcher.hpp"
 #include "platform/gtk/window_background.hpp"
@@ -98,6 +99,7 @@ class GtkDesktop final : public platform::Desktop {
     void contents_changed(Window& win);
     void show_contents(Window& win);
     void show_all_contents();
+    bool game_has_focus() const;
     bool main_loop_has_work();
     void iterate_pending();
     void deliver_input();
@@ -112,6 +114,7 @@ class GtkDesktop final : public platform::Desktop {
     paint::Painter painter_;
     BackgroundPainter backgrounds_;
     std::optional<Metrics> metrics_;
+    platform::FocusManners focus_manners_;
     std::map<platform::WindowHandle, std::unique_ptr<Window>> windows_;
     platform::WindowHandle next_handle_ = 1;
     std::map<platform::TimerId, Timer> timers_;

@@ -80,6 +80,12 @@ WidgetPtr build_dialog(DialogState& state, GtkWindow* parent) {
     gtk_window_set_keep_above(window, TRUE);
     gtk_window_set_type_hint(window, GDK_WINDOW_TYPE_HINT_DIALOG);
     if (parent) gtk_window_set_transient_for(window, parent);
+    // A dialog of the lamp's: no task-bar entry of its own, nothing to maximise or resize.
+    gtk_window_set_skip_taskbar_hint(window, TRUE);
+    gtk_window_set_skip_pager_hint(window, TRUE);
+    gtk_widget_realize(dialog.get());
+    gdk_window_set_functions(gtk_widget_get_window(dialog.get()),
+                             static_cast<GdkWMFunction>(GDK_FUNC_MOVE | GDK_FUNC_CLOSE));
     gtk_window_set_position(window, parent ? GTK_WIN_POS_CENTER : GTK_WIN_POS_CENTER_ALWAYS);
     if (layout.icon) gtk_window_set_icon(window, pixbuf_from(layout.icon).get());
 

@@ -9,6 +9,8 @@
 #include <cstdint>
 
 #include "platform/cairo/cairo_ptr.hpp"
+#include "platform/gtk/silhouette.hpp"
+#include "platform/gtk/window_scale.hpp"
 
 namespace pw::gtk {
 namespace {
@@ -19,8 +21,9 @@ constexpr std::size_t kRecentBackgrounds = 64;
 using PatternPtr =
     std::unique_ptr<cairo_pattern_t, paint::Releaser<cairo_pattern_t, cairo_pattern_destroy>>;
 
+// One colour all over: one pixel, tiled.
 bool solid(const WindowContents& c) {
-    return !c.picture && c.items.empty();
+    return !c.picture && c.items.empty() && !c.silhouette;
 }
 
 // What the pixmap holds: a solid colour does not depend on the window's size.
@@ -49,8 +52,17 @@ class Background {
             depth_ == 32 ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24, width, height));
         {
             paint::ContextPtr cr(cairo_create(image.get()));
-            cairo_scale(cr.get(), scale_, scale_);
-            painter.paint_window(cr.get(), contents.back, contents.picture, contents.items);
+            if (solid(contents)) {
+                painter.paint_window(cr.get(), contents.back, contents.picture, contents.items);
+            } else {
+                cairo_scale(cr.get(), scale_, scale_);
+                paint_enlarged(cr.get(), contents.width, contents.height, scale_, [&](cairo_t* px) {
+                    paint_silhouette(px, contents.silhouette, [&](cairo_t* inside) {
+                        painter.paint_window(inside, contents.back, contents.picture,
+                                             contents.items);
+                    });
+                });
+            }
         }
         cairo_surface_flush(image.get());
         pixmap_ = XCreatePixmap(display_, GDK_WINDOW_XID(window), static_cast<unsigned>(width),
@@ -74,6 +86,8 @@ class Background {
         // GDK sets the window's background itself around mapping it: it has to know this one.
         paint::SurfacePtr surface(
             cairo_xlib_surface_create(display_, pixmap_, visual, width, height));
+        // GDK takes a pixmap as the background only at the window's own scale.
+        cairo_surface_set_device_scale(surface.get(), scale_, scale_);
         pattern_.reset(cairo_pattern_create_for_surface(surface.get()));
         cairo_pattern_set_extend(pattern_.get(), CAIRO_EXTEND_REPEAT);
     }

@@ -11,10 +11,12 @@
 #include <cstddef>
 #include <list>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "platform/cairo/painter.hpp"
 #include "platform/platform.hpp"
+#include "platform/region.hpp"
 
 namespace pw::gtk {
 
@@ -24,6 +26,7 @@ struct WindowContents {
     platform::Colour back{};
     platform::Picture picture;
     std::vector<platform::DrawItem> items;
+    std::optional<Region> silhouette;  // transparent outside it, where the window has alpha
     friend bool operator==(const WindowContents&, const WindowContents&) = default;
 };
 

@@ -134,6 +134,26 @@ void draw_dialog(cairo_t* cr, Painter& painter, const Scene& s, const platform::
     cairo_restore(cr);
 }
 
+// The user's desktop behind the game: a plain wallpaper.
+void paint_wallpaper(cairo_t* cr) {
+    cairo_set_source_rgb(cr, 0x3a / 255.0, 0x6e / 255.0, 0xa5 / 255.0);
+    cairo_paint(cr);
+}
+
+// The desktop as a HiDPI screen shows it: every pixel a square block, nearest-neighbour.
+paint::SurfacePtr enlarged(cairo_surface_t* logical, const Scene& s) {
+    paint::SurfacePtr screen(
+        cairo_image_surface_create(CAIRO_FORMAT_RGB24, s.screen_width, s.screen_height));
+    paint::ContextPtr context(cairo_create(screen.get()));
+    cairo_t* cr = context.get();
+    paint_wallpaper(cr);
+    cairo_scale(cr, s.scale, s.scale);
+    cairo_set_source_surface(cr, logical, 0, 0);
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+    cairo_paint(cr);
+    return screen;
+}
+
 }  // namespace
 
 bool write_png(const Scene& scene, const std::string& path, Painter& painter, std::string* error) {
@@ -141,15 +161,14 @@ bool write_png(const Scene& scene, const std::string& path, Painter& painter, st
         cairo_image_surface_create(CAIRO_FORMAT_RGB24, scene.width, scene.height));
     paint::ContextPtr context(cairo_create(surface.get()));
     cairo_t* cr = context.get();
-    // The user's desktop behind the game: a plain wallpaper.
-    cairo_set_source_rgb(cr, 0x3a / 255.0, 0x6e / 255.0, 0xa5 / 255.0);
-    cairo_paint(cr);
+    paint_wallpaper(cr);
     for (const auto& w : scene.windows)
         draw_window(cr, painter, w);
     draw_taskbar(cr, painter, scene);
     if (scene.dialog && scene.dialog->layout)
         draw_dialog(cr, painter, scene, *scene.dialog->layout);
     if (scene.menu) draw_menu(cr, painter, scene, *scene.menu);
+    if (scene.scale > 1) surface = enlarged(surface.get(), scene);
     const auto status = cairo_surface_write_to_png(surface.get(), path.c_str());
     if (status != CAIRO_STATUS_SUCCESS) {
         if (error) *error = cairo_status_to_string(status);

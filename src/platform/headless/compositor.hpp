@@ -33,8 +33,11 @@ struct DialogView {
     const platform::DialogLayout* layout = nullptr;
 };
 
+// The desktop in the game's (logical) pixels; the picture enlarges it by `scale` to the
+// screen's `screen_width` x `screen_height` pixels.
 struct Scene {
-    int width = 0, height = 0, taskbar = 0, dpi = 96;
+    int width = 0, height = 0, taskbar = 0;
+    int scale = 1, screen_width = 0, screen_height = 0;
     std::vector<WindowView> windows;  // bottom to top
     std::optional<MenuView> menu;
     std::optional<DialogView> dialog;

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "platform/cairo/painter.hpp"
+#include "platform/display_scale.hpp"
 #include "platform/json.hpp"
 #include "platform/scope_exit.hpp"
 #include "platform/user_text.hpp"
@@ -33,7 +34,7 @@ HeadlessDesktop::HeadlessDesktop(Options options, std::uint32_t clock_start)
       painter_(std::make_unique<paint::Painter>()) {
     std::sort(options_.shots.begin(), options_.shots.end());
     if (!options_.trace_path.empty()) trace_.emplace(options_.trace_path);
-    painter_->set_dpi(options_.dpi);
+    painter_->set_dpi(options_.raw_dpi ? options_.dpi : platform::kLogicalDpi);
 }
 
 HeadlessDesktop::~HeadlessDesktop() = default;
@@ -79,10 +80,13 @@ bool HeadlessDesktop::snapshot(const std::string& path, std::string* error) cons
 
 Scene HeadlessDesktop::scene() const {
     Scene s;
-    s.width = options_.width;
-    s.height = options_.height;
-    s.taskbar = options_.taskbar;
-    s.dpi = options_.dpi;
+    const platform::ScreenMetrics m = logical_screen();
+    s.width = m.width_px;
+    s.height = m.height_px;
+    s.taskbar = m.height_px - (m.cy_fullscreen + m.cy_caption);
+    s.scale = scale();
+    s.screen_width = options_.width;
+    s.screen_height = options_.height;
     for (WindowHandle h : z_order_) {
         const Window& w = windows_.at(h);
         if (!w.visible) continue;
@@ -115,13 +119,25 @@ std::uint16_t HeadlessDesktop::key_state(Key key) {
 }
 
 platform::ScreenMetrics HeadlessDesktop::screen() {
+    return logical_screen();
+}
+
+int HeadlessDesktop::scale() const {
+    return options_.raw_dpi ? 1 : platform::scale_for_dpi(options_.dpi);
+}
+
+// As a real desktop of the virtual one's resolution shows it to the game: 96 dpi, and the
+// screen and its work area in pixels of the whole scale.
+platform::ScreenMetrics HeadlessDesktop::logical_screen() const {
     platform::ScreenMetrics m;
-    m.width_px = options_.width;
-    m.height_px = options_.height;
-    const int tpp = std::max(1, (1440 + options_.dpi / 2) / std::max(1, options_.dpi));
-    m.twips_per_pixel_x = m.twips_per_pixel_y = tpp;
+    const int s = scale();
+    m.width_px = options_.width / s;
+    m.height_px = options_.height / s;
+    m.twips_per_pixel_x = m.twips_per_pixel_y =
+        options_.raw_dpi ? std::max(1, (1440 + options_.dpi / 2) / options_.dpi)
+                         : platform::kLogicalTwipsPerPixel;
     m.cy_caption = 19;
-    m.cy_fullscreen = options_.height - options_.taskbar - m.cy_caption;
+    m.cy_fullscreen = (options_.height - options_.taskbar) / s - m.cy_caption;
     return m;
 }
 

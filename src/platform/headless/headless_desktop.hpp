@@ -19,6 +19,9 @@ namespace pw::headless {
 
 struct Options {
     int width = 1024, height = 768, dpi = 96, taskbar = 30;
+    // For tests: the game sees 1440/dpi twips to the pixel, unenlarged (a resolution that no
+    // real desktop shows a program that declares no DPI awareness).
+    bool raw_dpi = false;
     std::uint64_t seed = 1;
     Script script;
     std::string trace_path;                                    // empty: no trace
@@ -109,6 +112,8 @@ class HeadlessDesktop final : public platform::Desktop {
     // Lets virtual time pass while a modal loop is open, firing timers as they fall due.
     void wait_modal(std::uint64_t until);
     Scene scene() const;
+    int scale() const;
+    platform::ScreenMetrics logical_screen() const;
 
     Options options_;
     std::uint32_t clock_start_;

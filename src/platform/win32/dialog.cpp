@@ -76,8 +76,9 @@ int Win32Desktop::run_dialog(const platform::DialogLayout& layout) {
     const int y = work.top + (work.bottom - work.top - h) / 2;
 
     const Icon icon = icon_from(layout.icon);  // outlives the window that shows it
+    // Owned by the lamp window: a dialog of the game's, without a taskbar button of its own.
     OwnedWindow dialog(CreateWindowExW(kExStyle, kDialogClass, widen(layout.title).c_str(), kStyle,
-                                       x, y, w, h, nullptr, nullptr, instance_, &state));
+                                       x, y, w, h, lamp_window(), nullptr, instance_, &state));
     if (!dialog) return 0;
     if (icon) {
         SendMessageW(dialog.get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon.get()));

@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "platform/display_scale.hpp"
 #include "platform/region_gdi.hpp"
 #include "platform/win32/entry.hpp"
 #include "platform/win32/text.hpp"
@@ -35,13 +36,6 @@ constexpr wchar_t kHostClass[] = L"PetalwingHost";
 // Focus arrives while the system is busy with something else (a window being shown or
 // destroyed); the game hears of it at its next pump.
 constexpr UINT kGotFocus = WM_APP + 1;
-
-int screen_dpi() {
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen) ReleaseDC(nullptr, screen);
-    return dpi > 0 ? dpi : 96;
-}
 
 }  // namespace
 
@@ -81,8 +75,7 @@ int vk_for(platform::Key key) {
 
 }  // namespace
 
-Win32Desktop::Win32Desktop()
-    : instance_(GetModuleHandleW(nullptr)), dpi_(screen_dpi()), fonts_(dpi_) {
+Win32Desktop::Win32Desktop() : instance_(GetModuleHandleW(nullptr)), fonts_(platform::kLogicalDpi) {
     register_class(instance_, kWindowClass, &Win32Desktop::window_proc);
     register_class(instance_, kHostClass, &Win32Desktop::host_proc);
     register_dialog_class(instance_);
@@ -117,7 +110,8 @@ platform::ScreenMetrics Win32Desktop::screen() {
     platform::ScreenMetrics m;
     m.width_px = GetSystemMetrics(SM_CXSCREEN);
     m.height_px = GetSystemMetrics(SM_CYSCREEN);
-    m.twips_per_pixel_x = m.twips_per_pixel_y = std::max(1, (1440 + dpi_ / 2) / dpi_);
+    // The program declares no DPI awareness: Windows shows it a logical 96 dpi and scales it.
+    m.twips_per_pixel_x = m.twips_per_pixel_y = platform::kLogicalTwipsPerPixel;
     m.cy_caption = GetSystemMetrics(SM_CYCAPTION);
     // SM_CYFULLSCREEN is the work area's height less one caption. Taken from the work area
     // itself, because Wine's SM_CYFULLSCREEN can exceed the screen (779 on a 768-pixel one).
@@ -231,8 +225,22 @@ void Win32Desktop::set_items(WindowHandle w, std::vector<platform::DrawItem> ite
 void Win32Desktop::focus(WindowHandle w) {
     Window* win = find(w);
     if (!win || win->role != WindowRole::Lamp) return;  // sprites never take the focus
+    if (!focus_manners_.may_take(game_has_focus())) return;
     SetForegroundWindow(win->hwnd);
     SetFocus(win->hwnd);
+}
+
+bool Win32Desktop::game_has_focus() const {
+    DWORD owner = 0;
+    const HWND foreground = GetForegroundWindow();
+    return foreground && GetWindowThreadProcessId(foreground, &owner) &&
+           owner == GetCurrentProcessId();
+}
+
+HWND Win32Desktop::lamp_window() const {
+    for (const auto& [handle, win] : windows_)
+        if (win->role == WindowRole::Lamp && IsWindowVisible(win->hwnd)) return win->hwnd;
+    return nullptr;
 }
 
 int Win32Desktop::text_width(const platform::Font& font, std::string_view text) {

@@ -13,6 +13,7 @@
 #include <memory>
 #include <utility>
 
+#include "platform/focus_manners.hpp"
 #include "platform/platform.hpp"
 #include "platform/win32/gdi_handle.hpp"
 #include "platform/win32/painter.hpp"
@@ -99,8 +100,11 @@ class Win32Desktop final : public platform::Desktop {
     // Takes one message from the queue to its window; false when the queue is empty.
     bool dispatch_one(bool wait);
 
+    bool game_has_focus() const;
+    // The shown lamp window, which owns the dialog; nullptr before the first game.
+    HWND lamp_window() const;
+
     HINSTANCE instance_;
-    int dpi_;
     FontCache fonts_;
     OwnedWindow host_;  // hidden: owns the timers and the popup menu
     std::map<platform::WindowHandle, std::unique_ptr<Window>> windows_;
@@ -114,6 +118,7 @@ class Win32Desktop final : public platform::Desktop {
     std::uint64_t current_pump_ = 0;  // 0 inside the menu and dialog loops
     bool menu_open_ = false;
     HWND open_dialog_ = nullptr;  // the innermost open dialog
+    platform::FocusManners focus_manners_;
     std::exception_ptr pending_;
 };
 

@@ -1,0 +1,19 @@
+// What the game's windows tell window managers and compositors, so that none of them draws a
+// shadow, a fade or a dimmed copy around a sprite: a full-screen window cut down to a few
+// shots would otherwise shade the whole desktop.
+#pragma once
+
+#include <gtk/gtk.h>
+
+namespace pw::gtk {
+
+// Before the window is realized. Sprites say they are docks: picom's shipped settings and
+// `xcompmgr -C` draw no shadows for docks, and window managers never manage a sprite anyway. The
+// lamp stays a normal window that the window manager keeps above and lets take the focus.
+void declare_window_type(GtkWindow* window, bool lamp);
+
+// Once it is realized: no shadow (_COMPTON_SHADOW, honoured by picom and compton), and never
+// drawn past the compositor (a full-screen sprite is mostly holes).
+void turn_compositor_effects_off(GtkWidget* widget);
+
+}  // namespace pw::gtk
