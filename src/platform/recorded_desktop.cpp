@@ -56,11 +56,7 @@ void RecordedDesktop::trace(std::string_view ev, std::string_view fields) {
 
 void RecordedDesktop::finish(int exit_code) {
     inner().finish(exit_code);
-    if (!trace_) return;
-    json::Fields f;
-    f.num("code", exit_code);
-    trace("end", f.text());
-    trace_->flush();
+    if (trace_) trace_->end(elapsed(), exit_code);
 }
 
 }  // namespace pw::platform

@@ -48,6 +48,13 @@ void TraceFile::write(std::uint64_t t, std::string_view ev, std::string_view fie
     if (live_) flush();
 }
 
+void TraceFile::end(std::uint64_t t, int exit_code) {
+    json::Fields f;
+    f.num("code", exit_code);
+    write(t, "end", f.text());
+    flush();
+}
+
 void TraceFile::flush() {
     if (!file_) return;
     errno = 0;

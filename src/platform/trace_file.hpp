@@ -22,6 +22,8 @@ class TraceFile {
     // starting with a field. A failed write (a full disk) ends the program with code 2 and
     // closes the file: later records are dropped.
     void write(std::uint64_t t, std::string_view ev, std::string_view fields);
+    // The run's last record, "end" with the program's exit code, then the rest written out.
+    void end(std::uint64_t t, int exit_code);
     // Writes out what is buffered; ends the program with code 2 if that fails.
     void flush();
 

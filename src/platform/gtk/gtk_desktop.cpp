@@ -112,6 +112,7 @@ struct GtkDesktop::Window {
     bool viewable = false;     // the X server has mapped it
     bool wants_focus = false;  // focus() came before the window was viewable
     bool contents_pending = false;
+    bool alpha = false;  // the window has an alpha channel
     std::optional<Region> shape;
     WindowContents contents;                       // what the game last asked the window to show
     std::optional<WindowContents> shown;           // what the X server has as its background
@@ -222,6 +223,7 @@ WindowHandle GtkDesktop::create_window(std::string_view name, platform::WindowRo
     gtk_window_move(window, m.origin_x, m.origin_y);
     gtk_window_resize(window, 1, 1);
     use_alpha_visual(widget);
+    win->alpha = gdk_visual_get_depth(gtk_widget_get_visual(widget)) == 32;
     gtk_widget_realize(widget);  // so a shape can be set before the window is first shown
     // The X server paints the window from its background; GTK never draws it.
     GdkWindow* native = gtk_widget_get_window(widget);
@@ -299,18 +301,18 @@ bool GtkDesktop::set_shape(WindowHandle w, std::optional<Region> shape) {
     Window* win = find(w);
     if (!win || !has_shape_) return false;
     if (shape == win->shape) return true;
-    win->shape = shape;
-    contents_changed(*win);  // the picture may be cut to the silhouette too
-    show_contents(*win);     // never the old picture in the new outline
+    win->shape = std::move(shape);
+    if (cut_to_silhouette(*win)) contents_changed(*win);
+    show_contents(*win);  // never the old picture in the new outline
     // Straight to the X server: GDK would unset the window's background around the change
     // and then repaint the newly shown parts itself.
     GdkWindow* native = gtk_widget_get_window(win->widget.get());
     Display* x = GDK_WINDOW_XDISPLAY(native);
-    if (shape) {
+    if (const auto& outline = win->shape) {
         // The X server counts in device pixels: the game's outline, enlarged like the window.
         const int scale = gdk_window_get_scale_factor(native);
         std::vector<XRectangle> rects;
-        for (const Rect& r : shape->rects())
+        for (const Rect& r : outline->rects())
             rects.push_back({static_cast<short>(r.left * scale), static_cast<short>(r.top * scale),
                              static_cast<unsigned short>((r.right - r.left) * scale),
                              static_cast<unsigned short>((r.bottom - r.top) * scale)});
@@ -327,20 +329,24 @@ void GtkDesktop::contents_changed(Window& win) {
     contents_pending_ = true;
 }
 
-void GtkDesktop::show_contents(Window& win) {
-    if (!win.contents_pending) return;
-    win.contents_pending = false;
-    GdkWindow* native = gtk_widget_get_window(win.widget.get());
-    WindowContents wanted = win.contents;
+bool GtkDesktop::cut_to_silhouette(const Window& win) const {
     // With an alpha channel the picture is transparent outside the silhouette, for
     // compositors that ignore shapes. A window of one colour is spared that (its outline
     // changes every frame) except on a Wayland session, where such compositors live.
-    const bool solid = !wanted.picture && wanted.items.empty();
-    if (gdk_visual_get_depth(gdk_window_get_visual(native)) == 32 && (!solid || wayland_session()))
-        wanted.silhouette = win.shape;
-    if (win.shown == wanted) return;
-    win.background = backgrounds_.apply(native, wanted);
-    win.shown = std::move(wanted);
+    const bool solid = !win.contents.picture && win.contents.items.empty();
+    return win.alpha && (!solid || shapes_may_be_ignored_);
+}
+
+void GtkDesktop::show_contents(Window& win) {
+    if (!win.contents_pending) return;
+    win.contents_pending = false;
+    if (cut_to_silhouette(win))
+        win.contents.silhouette = win.shape;
+    else
+        win.contents.silhouette.reset();
+    if (win.shown == win.contents) return;
+    win.background = backgrounds_.apply(gtk_widget_get_window(win.widget.get()), win.contents);
+    win.shown = win.contents;
 }
 
 void GtkDesktop::show_all_contents() {

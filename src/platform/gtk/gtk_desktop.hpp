@@ -100,6 +100,7 @@ class GtkDesktop final : public platform::Desktop {
     void show_contents(Window& win);
     void show_all_contents();
     bool game_has_focus() const;
+    bool cut_to_silhouette(const Window& win) const;
     bool main_loop_has_work();
     void iterate_pending();
     void deliver_input();
@@ -110,6 +111,7 @@ class GtkDesktop final : public platform::Desktop {
 
     GdkDisplay* display_ = nullptr;
     bool has_shape_ = false;
+    const bool shapes_may_be_ignored_ = wayland_session();  // by the compositor, on XWayland
     KeyWatcher keys_;
     paint::Painter painter_;
     BackgroundPainter backgrounds_;

@@ -348,11 +348,7 @@ void HeadlessDesktop::trace(std::string_view ev, std::string_view fields) {
 }
 
 void HeadlessDesktop::finish(int exit_code) {
-    if (!trace_) return;
-    json::Fields f;
-    f.num("code", exit_code);
-    trace("end", f.text());
-    trace_->flush();
+    if (trace_) trace_->end(elapsed_, exit_code);
 }
 
 }  // namespace pw::headless
