@@ -222,10 +222,18 @@ for c in "${compositors[@]}"; do
   rm -rf "$out"
   mkdir -p "$out"
   # A fresh /tmp (X sockets, XDG_RUNTIME_DIR) and loopback network: X servers inside are
-  # invisible outside, whatever display number they take.
+  # invisible outside, whatever display number they take. A checkout that lies under /tmp
+  # stays where it was: it is bound into the fresh /tmp before that goes in place.
+  mkdir -p "$out/fresh-tmp"
   unshare --mount --net --propagation private bash -c '
     set -e
-    mount -t tmpfs -o mode=1777 tmpfs /tmp
+    fresh=$4/fresh-tmp
+    mount -t tmpfs -o mode=1777 tmpfs "$fresh"
+    case "$PWD" in
+      /tmp/*) mkdir -p "$fresh${PWD#/tmp}" && mount --bind "$PWD" "$fresh${PWD#/tmp}" ;;
+    esac
+    mount --move "$fresh" /tmp
+    cd "$PWD"
     mkdir -m 1777 /tmp/.X11-unix /tmp/.ICE-unix
     mkdir -m 700 /tmp/runtime
     ip link set lo up 2>/dev/null || true
