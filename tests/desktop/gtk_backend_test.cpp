@@ -7,6 +7,7 @@
 
 #include "desktop/x_session.hpp"
 #include "platform/gtk/gtk_desktop.hpp"
+#include "support/run_game.hpp"
 
 namespace pw::desktop_test {
 namespace {
@@ -158,6 +159,22 @@ TEST_F(GtkBackend, AKeyTappedBetweenTwoQueriesCountsOnceWithoutAnyWindowFocused)
     x_->run("xdotool keyup Left");
     EXPECT_TRUE(pump_until([&] { return desktop_->key_state(Key::Left) == 0; }));
     EXPECT_EQ(desktop_->key_state(Key::Right), 0);
+}
+
+// The X server is sent only the part of an outline inside its window; what a later, larger
+// size uncovers shows then.
+TEST_F(GtkBackend, AnOutlineWiderThanItsWindowShowsMoreWhenTheWindowGrows) {
+    if (!have_tool("import")) GTEST_SKIP() << "ImageMagick is not installed";
+    const auto w = sprite({});
+    ASSERT_TRUE(desktop_->set_shape(w, Region::rectangle({0, 0, 60, 30})));
+    pump_until([] { return false; });
+    const std::string path = test::temp_path("grown.png");
+    EXPECT_EQ(screenshot(*x_, path).at(130, 110), (Rgb{255, 0, 0})) << "the whole window shows";
+    desktop_->set_geometry(w, 100, 100, 60, 30);
+    pump_until([] { return false; });
+    const Image grown = screenshot(*x_, path);
+    EXPECT_EQ(grown.at(150, 110), (Rgb{255, 0, 0})) << "the part the old size cut off";
+    EXPECT_NE(grown.at(165, 110), (Rgb{255, 0, 0}));
 }
 
 // A wait for a key rests on while nothing happens, and wakes for a key or a due timer.

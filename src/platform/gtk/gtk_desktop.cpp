@@ -298,6 +298,7 @@ void GtkDesktop::set_geometry(WindowHandle w, int left, int top, int width, int 
         gtk_widget_set_size_request(win->widget.get(), w_px, h_px);
         gtk_window_resize(window, w_px, h_px);
         gtk_work_ = true;
+        if (win->shape) send_shape(*win);  // what the old size cut off may show now
         update_mapping(*win);
     }
 }
@@ -334,24 +335,32 @@ bool GtkDesktop::set_shape(WindowHandle w, std::optional<Region> shape) {
     win->shape = std::move(shape);
     if (cut_to_silhouette(*win)) contents_changed(*win);
     show_contents(*win);  // never the old picture in the new outline
-    // Straight to the X server: GDK would unset the window's background around the change
-    // and then repaint the newly shown parts itself.
-    GdkWindow* native = gtk_widget_get_window(win->widget.get());
-    Display* x = GDK_WINDOW_XDISPLAY(native);
-    if (const auto& outline = win->shape) {
-        // The X server counts in device pixels: the game's outline, enlarged like the window.
-        const int scale = gdk_window_get_scale_factor(native);
-        std::vector<XRectangle> rects;
-        for (const Rect& r : outline->rects())
-            rects.push_back({static_cast<short>(r.left * scale), static_cast<short>(r.top * scale),
-                             static_cast<unsigned short>((r.right - r.left) * scale),
-                             static_cast<unsigned short>((r.bottom - r.top) * scale)});
-        XShapeCombineRectangles(x, GDK_WINDOW_XID(native), ShapeBounding, 0, 0, rects.data(),
-                                static_cast<int>(rects.size()), ShapeSet, YXBanded);
-    } else {
-        XShapeCombineMask(x, GDK_WINDOW_XID(native), ShapeBounding, 0, 0, None, ShapeSet);
-    }
+    send_shape(*win);
     return true;
+}
+
+// Straight to the X server: GDK would unset the window's background around the change and
+// then repaint the newly shown parts itself. Only the part of the outline inside the window
+// goes: the credits' outline is thousands of rectangles of which a sixth show at a time, and
+// X's coordinates are 16-bit.
+void GtkDesktop::send_shape(Window& win) {
+    GdkWindow* native = gtk_widget_get_window(win.widget.get());
+    Display* x = GDK_WINDOW_XDISPLAY(native);
+    if (!win.shape) {
+        XShapeCombineMask(x, GDK_WINDOW_XID(native), ShapeBounding, 0, 0, None, ShapeSet);
+        return;
+    }
+    Region inside = Region::rectangle({0, 0, win.width, win.height});
+    inside.combine(inside, *win.shape, CombineMode::And);
+    // The X server counts in device pixels: the game's outline, enlarged like the window.
+    const int scale = gdk_window_get_scale_factor(native);
+    std::vector<XRectangle> rects;
+    for (const Rect& r : inside.rects())
+        rects.push_back({static_cast<short>(r.left * scale), static_cast<short>(r.top * scale),
+                         static_cast<unsigned short>((r.right - r.left) * scale),
+                         static_cast<unsigned short>((r.bottom - r.top) * scale)});
+    XShapeCombineRectangles(x, GDK_WINDOW_XID(native), ShapeBounding, 0, 0, rects.data(),
+                            static_cast<int>(rects.size()), ShapeSet, YXBanded);
 }
 
 void GtkDesktop::contents_changed(Window& win) {

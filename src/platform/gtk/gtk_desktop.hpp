@@ -98,6 +98,7 @@ class GtkDesktop final : public platform::Desktop {
     // A window's new contents reach the X server before anything that shows more of it (a
     // new outline, size or mapping), or at the latest when the frame ends (sleep or pump).
     void contents_changed(Window& win);
+    void send_shape(Window& win);
     void show_contents(Window& win);
     void show_all_contents();
     bool game_has_focus() const;
