@@ -42,13 +42,14 @@ void CoverScreenHidden(Game& g, win::Form& window, win::Colour colour) {
     window.Hide();
 }
 
-// Pumps events until `done`, resting a millisecond per turn so that no core spins.
+// Pumps events until `done`, resting a millisecond per turn so that no core spins (a real
+// desktop rests on while no input or timer can have changed anything).
 template <class Done>
 void PumpUntil(Game& g, Done done) {
     while (!done()) {
         g.DoEvents();
         if (done()) break;
-        g.desktop.sleep_ms(1);
+        g.desktop.rest(1);
     }
 }
 

@@ -12,6 +12,7 @@ class DesktopDecorator : public Desktop {
 
     std::uint32_t time_ms() override { return inner_.time_ms(); }
     void sleep_ms(std::uint32_t ms) override { inner_.sleep_ms(ms); }
+    void rest(std::uint32_t ms) override { inner_.rest(ms); }
     std::uint16_t key_state(Key key) override { return inner_.key_state(key); }
     ScreenMetrics screen() override { return inner_.screen(); }
 

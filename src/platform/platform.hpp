@@ -127,6 +127,11 @@ class Desktop {
     virtual std::uint32_t time_ms() = 0;
     // Blocks the whole program; no events are processed meanwhile.
     virtual void sleep_ms(std::uint32_t ms) = 0;
+    // One turn of a loop that waits for a key or for a timer's handler: sleeps `ms`. A real
+    // desktop may rest on, up to kLongestRestMs in all, until input arrives or a timer falls
+    // due, since nothing such a loop looks at changes before then; it never spins.
+    virtual void rest(std::uint32_t ms) { sleep_ms(ms); }
+    static constexpr std::uint32_t kLongestRestMs = 50;
     // GetAsyncKeyState: kKeyHeld while down, kKeyPressedSinceQuery if pressed since the
     // previous query of this key (the query clears it).
     virtual std::uint16_t key_state(Key key) = 0;

@@ -24,6 +24,7 @@ class RecordedDesktop final : public DesktopDecorator {
     std::uint64_t elapsed();
 
     void sleep_ms(std::uint32_t ms) override;
+    void rest(std::uint32_t ms) override;
     void pump() override;
     void message_box(std::string_view text, std::string_view caption) override;
 

@@ -45,7 +45,11 @@ void TraceFile::write(std::uint64_t t, std::string_view ev, std::string_view fie
     line += "}\n";
     errno = 0;
     if (std::fwrite(line.data(), 1, line.size(), file_.get()) != line.size()) failed(errno);
-    if (live_) flush();
+    // A write per record would cost a system call every frame.
+    if (live_ && (!flushed_at_ || t >= *flushed_at_ + kLiveLagMs)) {
+        flush();
+        flushed_at_ = t;
+    }
 }
 
 void TraceFile::end(std::uint64_t t, int exit_code) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,7 +16,8 @@ class TraceFile {
   public:
     // Opens (and empties) the file; throws std::runtime_error with a one-line message when it
     // cannot be written: a missing folder, no permission, a directory. `live`: every record
-    // reaches the file as it is written, so that the run can be followed while it plays.
+    // reaches the file within a second of its time, so that the run can be followed while it
+    // plays.
     explicit TraceFile(const std::string& path, bool live = false);
 
     // Appends one record. `fields` is the inside of a JSON object without braces, empty or
@@ -30,8 +32,11 @@ class TraceFile {
   private:
     [[noreturn]] void failed(int error);
 
+    static constexpr std::uint64_t kLiveLagMs = 1000;
+
     std::string path_;
     bool live_;
+    std::optional<std::uint64_t> flushed_at_;  // the time of the last live flush
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file_;
 };
 

@@ -160,6 +160,30 @@ TEST_F(GtkBackend, AKeyTappedBetweenTwoQueriesCountsOnceWithoutAnyWindowFocused)
     EXPECT_EQ(desktop_->key_state(Key::Right), 0);
 }
 
+// A wait for a key rests on while nothing happens, and wakes for a key or a due timer.
+TEST_F(GtkBackend, ARestLastsUntilAKeyOrATimerAndNoLonger) {
+    const auto rest_ms = [&] {
+        const gint64 start = g_get_monotonic_time();
+        desktop_->rest(1);
+        return static_cast<double>(g_get_monotonic_time() - start) / 1000.0;
+    };
+    desktop_->pump();
+    const double idle = rest_ms();
+    EXPECT_GE(idle, 30.0) << "an idle rest woke early";
+    EXPECT_LT(idle, 150.0) << "an idle rest overslept";
+
+    const auto id = desktop_->add_timer(10, [] {});
+    desktop_->pump();
+    EXPECT_LT(rest_ms(), 25.0) << "a rest slept through a timer's tick";
+    desktop_->remove_timer(id);
+
+    if (!have_tool("xdotool")) GTEST_SKIP() << "xdotool is not installed";
+    desktop_->key_state(Key::Space);
+    x_->run("xdotool key space");
+    EXPECT_LT(rest_ms(), 25.0) << "a rest slept through a key";
+    EXPECT_TRUE(desktop_->key_state(Key::Space) & platform::kKeyPressedSinceQuery);
+}
+
 // The open toplevel window of GTK type `type` other than the game's own, or nullptr.
 GtkWidget* open_toplevel(GType type) {
     GList* all = gtk_window_list_toplevels();
@@ -200,8 +224,8 @@ TEST_F(GtkBackend, TheDialogReturnsThePressedButtonWhileTimersKeepRunning) {
     layout.title = "バージョン情報";
     layout.client_width = 200;
     layout.client_height = 80;
-    layout.items.push_back(
-        platform::TextItem{10, 10, "Petalwing", {"ＭＳ Ｐ明朝", 9.75, true}, {}});
+    const platform::TextItem text{10, 10, "Petalwing", {"ＭＳ Ｐ明朝", 9.75, true}, {}};
+    layout.items.emplace_back(text);
     layout.buttons.push_back({"OK", {20, 50, 80, 72}});
     layout.buttons.push_back({"Later", {100, 50, 160, 72}});
     int seen_ticks = -1;

@@ -71,6 +71,17 @@ TEST(TraceFile, AFailedWriteEndsTheRunWithCode2OnceAndDropsWhatFollows) {
     EXPECT_THROW(buffered.flush(), ProgramEnd);
 }
 
+TEST(TraceFile, ALiveTraceIsInTheFileWithinASecondOfItsTime) {
+    const std::string path = test::temp_path("live.jsonl");
+    TraceFile live(path, true);
+    const auto lines = [&] { return read_trace(path).size(); };
+    live.write(0, "setup", "");
+    EXPECT_EQ(lines(), 1u) << "the first record shows at once";
+    live.write(400, "phase", "");
+    live.write(1000, "phase", "");
+    EXPECT_EQ(lines(), 3u);
+}
+
 // The virtual desktop stands in for a real one: its clock is one the test controls.
 class Recorded : public ::testing::Test {
   protected:

@@ -41,6 +41,7 @@ class GtkDesktop final : public platform::Desktop {
 
     std::uint32_t time_ms() override;
     void sleep_ms(std::uint32_t ms) override;
+    void rest(std::uint32_t ms) override;
     std::uint16_t key_state(platform::Key key) override;
     platform::ScreenMetrics screen() override;
 
@@ -102,6 +103,8 @@ class GtkDesktop final : public platform::Desktop {
     bool game_has_focus() const;
     bool cut_to_silhouette(const Window& win) const;
     bool main_loop_has_work();
+    // Microseconds until the first game timer falls due (0: one is due now), at most `limit`.
+    gint64 until_next_timer(gint64 limit) const;
     void iterate_pending();
     void deliver_input();
     void run_due_timers();

@@ -101,6 +101,14 @@ void KeyWatcher::refresh() {
     }
 }
 
+int KeyWatcher::connection() const {
+    return display_ ? ConnectionNumber(display_.get()) : -1;
+}
+
+bool KeyWatcher::has_queued_events() const {
+    return display_ && XEventsQueued(display_.get(), QueuedAlready) > 0;
+}
+
 std::uint16_t KeyWatcher::state(platform::Key key) {
     if (!fresh_) refresh();
     const int k = static_cast<int>(key);

@@ -27,6 +27,10 @@ class KeyWatcher {
     // The next query takes a fresh reading. Called whenever events may have happened (the
     // program slept or pumped), so the keys of one frame are read from one snapshot.
     void invalidate() { fresh_ = false; }
+    // The watcher's X connection, for a wait to wake on a key (-1: none), and whether key
+    // events already read from it wait in its queue.
+    int connection() const;
+    bool has_queued_events() const;
 
   private:
     void refresh();
