@@ -128,10 +128,16 @@ void Move(Ship& s, const Steer& k, const Limits& l) {
 }
 
 // Everything that can hit the ship in the next frames, as it stands now.
-struct Threats {
-    std::vector<BARN_INFO> debris;
-    std::vector<ESHOT_INFO> shots;
-    std::vector<ENEMY_INFO> enemies;
+// Where the threats will be at each frame of the look-ahead, worked out once per decision:
+// they move the same whatever the ship does.
+struct Foresight {
+    struct Enemy {
+        Single nX, nY;
+        int sway;
+    };
+    std::array<std::vector<std::pair<double, double>>, kHorizon + 1> debris;
+    std::array<std::vector<std::pair<Single, Single>>, kHorizon + 1> shots;
+    std::array<std::vector<Enemy>, kHorizon + 1> enemies;
 };
 
 }  // namespace
@@ -311,19 +317,36 @@ Keys Pilot::decide(const Game& g, const platform::ScreenMetrics& screen) {
     const Band band = FlyingBand(g, ty_);
     const float bg_top = bg->Top();
 
-    Threats threats;
-    if (g.bBurning)
-        for (const auto& piece : g.tBarn)
-            if (piece.bLive) threats.debris.push_back(piece);
-    for (int i = 0; i <= g.nEShotMax && i < static_cast<int>(g.tEShot.size()); ++i)
-        if (g.tEShot[static_cast<std::size_t>(i)].bState == 1)
-            threats.shots.push_back(g.tEShot[static_cast<std::size_t>(i)]);
-    for (int i = 0; i <= g.nEnemyMax && i < static_cast<int>(g.tEnemy.size()); ++i)
-        if (g.tEnemy[static_cast<std::size_t>(i)].nType == 1)
-            threats.enemies.push_back(g.tEnemy[static_cast<std::size_t>(i)]);
-
     const float width_twips = static_cast<float>(screen.width_px * tx_);
     const float height_twips = static_cast<float>(screen.height_px * ty_);
+    std::vector<ENEMY_INFO> enemies;
+    for (int i = 0; i <= g.nEnemyMax && i < static_cast<int>(g.tEnemy.size()); ++i)
+        if (g.tEnemy[static_cast<std::size_t>(i)].nType == 1)
+            enemies.push_back(g.tEnemy[static_cast<std::size_t>(i)]);
+    Foresight ahead;
+    for (int t = 1; t <= kHorizon; ++t) {
+        const auto at = static_cast<std::size_t>(t);
+        if (g.bBurning)
+            for (const auto& d : g.tBarn) {
+                if (!d.bLive || d.nEnergy - t * d.nFade < 0) continue;
+                const double time = d.nTime + 0.15 * (t - 1);
+                const double a = d.nAngle / 57.32484076433;
+                const double y = d.nY0 + std::cos(a) * d.nSpeed * time + 5.0 * time * time;
+                const double x = d.nX0 + std::sin(a) * d.nSpeed * time;
+                if (x < 0 || y < 0 || x > width_twips || y > height_twips) continue;
+                ahead.debris[at].emplace_back(x, y);
+            }
+        for (int i = 0; i <= g.nEShotMax && i < static_cast<int>(g.tEShot.size()); ++i) {
+            const auto& e = g.tEShot[static_cast<std::size_t>(i)];
+            if (e.bState == 1)
+                ahead.shots[at].emplace_back(e.nX + static_cast<float>(t) * e.nDX,
+                                             e.nY + static_cast<float>(t) * e.nDY);
+        }
+        for (const auto& e : enemies)
+            ahead.enemies[at].push_back(
+                {e.nX - static_cast<float>(t * tx_), e.nY, e.nMove == 1 ? std::min(t, 6) : 0});
+    }
+
     const auto touches_ship = [&](int lx, int ly) {
         const int mx = lx + 1, my = ly + 1;
         if (mx < 0 || my < 0 || mx >= mask_w_ || my >= mask_h_) return false;
@@ -331,57 +354,57 @@ Keys Pilot::decide(const Game& g, const platform::ScreenMetrics& screen) {
     };
     // The danger at the t-th frame from now for a ship at s.
     const auto danger = [&](const Ship& s, int t) {
+        const auto at = static_cast<std::size_t>(t);
         int hits = 0;
-        for (const auto& d : threats.debris) {
-            if (d.nEnergy - t * d.nFade < 0) continue;
-            const double time = d.nTime + 0.15 * (t - 1);
-            const double a = d.nAngle / 57.32484076433;
-            const double y = d.nY0 + std::cos(a) * d.nSpeed * time + 5.0 * time * time;
-            const double x = d.nX0 + std::sin(a) * d.nSpeed * time;
-            if (x < 0 || y < 0 || x > width_twips || y > height_twips) continue;
+        for (const auto& [x, y] : ahead.debris[at]) {
             const int lx = ToPixels(x - s.nX, tx_), ly = ToPixels(y - s.nY, ty_);
             if (touches_ship(lx, ly) || touches_ship(lx + 1, ly) || touches_ship(lx, ly + 1) ||
                 touches_ship(lx + 1, ly + 1))
                 ++hits;
         }
-        for (const auto& e : threats.shots) {
-            const float x = e.nX + static_cast<float>(t) * e.nDX;
-            const float y = e.nY + static_cast<float>(t) * e.nDY;
+        for (const auto& [x, y] : ahead.shots[at])
             if (touches_ship(ToPixels(x - s.nX, tx_), ToPixels(y - s.nY, ty_))) ++hits;
-        }
-        for (const auto& e : threats.enemies) {
-            const int dx = ToPixels(e.nX - static_cast<float>(t * tx_) - s.nX, tx_);
+        for (const auto& e : ahead.enemies[at]) {
+            const int dx = ToPixels(e.nX - s.nX, tx_);
             const int dy = ToPixels(e.nY - s.nY, ty_);
-            const int sway = e.nMove == 1 ? std::min(t, 6) : 0;
-            if (dx > -21 - 2 && dx < 19 + 2 && dy > -10 - 2 - sway && dy < 10 + 2 + sway) ++hits;
+            if (dx > -21 - 2 && dx < 19 + 2 && dy > -10 - 2 - e.sway && dy < 10 + 2 + e.sway)
+                ++hits;
         }
         return hits;
     };
 
-    // Weigh every pair of steering choices over the next frames.
+    // A way of flying through the look-ahead, and what it has cost so far. The way on: the
+    // frames spent plus what is left from the best point passed, so that getting there
+    // sooner counts.
+    struct Flight {
+        Ship s;
+        float cost = 0, weight = 1, way = kCrashCost;
+    };
+    const auto fly = [&](Flight& f, const Steer& steer, int t) {
+        if (!p.bHit) Move(f.s, steer, limits);
+        const int x = ToPixels(f.s.nX, tx_);
+        const int row = ToPixels(f.s.nY - bg_top, ty_);
+        if (map.crashes(x, row) || row > band.last_row) f.cost += kCrashCost * f.weight;
+        if (!g.bInvincible) f.cost += kHazardCost * f.weight * static_cast<float>(danger(f.s, t));
+        f.weight *= kHazardFade;
+        f.way = std::min(f.way, static_cast<float>(t) + field.at(x, row));
+    };
+
+    // Weigh every pair of steering choices over the next frames; the first choice's frames
+    // are flown once for all second choices.
     const Ship now{p.nX, p.nY};
     float best = kInf;
     std::size_t chosen = 0;
     for (std::size_t a = 0; a < kSteers.size(); ++a) {
+        Flight first{now};
+        for (int t = 1; t <= kFirstFrames; ++t)
+            fly(first, kSteers[a], t);
         float first_best = kInf;
-        for (std::size_t b = 0; b < kSteers.size(); ++b) {
-            Ship s = now;
-            float cost = 0;
-            float weight = 1;
-            // The way on: the frames spent plus what is left from the best point passed, so
-            // that getting there sooner counts.
-            float way = kCrashCost;
-            for (int t = 1; t <= kHorizon; ++t) {
-                if (!p.bHit) Move(s, kSteers[t <= kFirstFrames ? a : b], limits);
-                const int x = ToPixels(s.nX, tx_);
-                const int row = ToPixels(s.nY - bg_top, ty_);
-                if (map.crashes(x, row) || row > band.last_row) cost += kCrashCost * weight;
-                if (!g.bInvincible) cost += kHazardCost * weight * static_cast<float>(danger(s, t));
-                weight *= kHazardFade;
-                way = std::min(way, static_cast<float>(t) + field.at(x, row));
-            }
-            cost += way;
-            first_best = std::min(first_best, cost);
+        for (const Steer& then : kSteers) {
+            Flight f = first;
+            for (int t = kFirstFrames + 1; t <= kHorizon; ++t)
+                fly(f, then, t);
+            first_best = std::min(first_best, f.cost + f.way);
         }
         if (first_best < best) {
             best = first_best;
@@ -408,7 +431,7 @@ Keys Pilot::decide(const Game& g, const platform::ScreenMetrics& screen) {
             keys.space = level && reach;
         }
     } else {
-        for (const auto& e : threats.enemies) {
+        for (const auto& e : enemies) {
             const float height = 10.0f * ty_;
             if (!(e.nY < shot_y && e.nY + height > shot_y)) continue;
             // Step k of the shot is tested in frame max(1, k - 1), before the enemies move.

@@ -1,6 +1,8 @@
 #include "rgn/mod_RGN_Proc.hpp"
 
+#include <algorithm>
 #include <array>
+#include <span>
 
 #include "game/game_state.hpp"
 
@@ -11,7 +13,17 @@ namespace {
 std::optional<Region> create_from_slot(Game& g, int slot) {
     const auto& block = g.rgnStore.RGNData.at(static_cast<std::size_t>(slot));
     const auto bytes = static_cast<std::size_t>(block[0]) + static_cast<std::size_t>(block[3]);
-    return Region::from_data(block, bytes);
+    // The words the region is read from: the header and the rectangles it counts.
+    const std::size_t used = std::min(
+        block.size(), kRgnHeaderWords + 4 * static_cast<std::size_t>(
+                                                static_cast<std::uint32_t>(block[kRgnNCount])));
+    const std::span<const std::int32_t> words(block.data(), used);
+    auto& made = g.rgnStore.made.at(static_cast<std::size_t>(slot));
+    if (!std::ranges::equal(made.words, words)) {
+        made.words.assign(words.begin(), words.end());
+        made.region = Region::from_data(block, bytes);
+    }
+    return made.region;
 }
 
 constexpr std::array<SpriteSize, 16> kSizes{{

@@ -5,7 +5,10 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
+
+#include "platform/region.hpp"
 
 namespace pw {
 
@@ -25,6 +28,14 @@ using RGN_INFO = std::array<std::int32_t, kRgnInfoWords>;
 struct RgnDataStore {
     // About 0.67 MB, so the blocks live on the heap.
     std::vector<RGN_INFO> RGNData = std::vector<RGN_INFO>(kRgnSlots);
+
+    // The region last made from each block, with the words it was made from: the ground's
+    // region is asked for every frame, and making it anew sorts hundreds of rectangles.
+    struct Made {
+        std::vector<std::int32_t> words;
+        std::optional<Region> region;
+    };
+    std::array<Made, kRgnSlots> made;
 };
 
 // Fills slots 0..15 in ascending order, each header first, then its rectangles; every word

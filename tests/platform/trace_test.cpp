@@ -10,6 +10,7 @@
 #include <stdexcept>
 
 #include "platform/headless/headless_desktop.hpp"
+#include "platform/json.hpp"
 #include "platform/recorded_desktop.hpp"
 #include "platform/trace_file.hpp"
 #include "support/json_value.hpp"
@@ -36,6 +37,30 @@ std::string message_of(const std::string& path) {
         return e.what();
     }
     return "";
+}
+
+TEST(TraceFile, TextsReadBackAsWrittenWhateverTheyHold) {
+    const std::string path = test::temp_path("texts.jsonl");
+    const std::vector<std::string> texts = {"",
+                                            "frmBG",
+                                            "\"quoted\" \\ back",
+                                            "line\nbreak\ttab\r",
+                                            std::string("nul\0x\x1f", 6),
+                                            "生きて帰れるかな？！",
+                                            "\\"};
+    {
+        TraceFile file(path);
+        for (const auto& text : texts) {
+            json::Fields f;
+            f.str("text", text);
+            file.write(0, "balloon", f.text());
+        }
+        file.flush();
+    }
+    const auto records = read_trace(path);
+    ASSERT_EQ(records.size(), texts.size());
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        EXPECT_EQ(records[i]["text"].str(), texts[i]) << i;
 }
 
 TEST(TraceFile, APathThatCannotBeWrittenIsRefusedInOneLineNamingIt) {

@@ -33,10 +33,10 @@ constexpr gint64 kMetricsLifetimeUs = 1'000'000;
 // must not keep it from returning.
 constexpr int kMaxIterationsPerPump = 100;
 constexpr int kCaptionHeight = 19;
-// The game pumps many times a frame and 1,000 times a second while it waits for a key. A
-// pump goes through GLib's main loop only when something may be waiting there: X events, a
-// due timer, GTK work that a change of ours asked for, or, at this interval, anything else.
-constexpr gint64 kQuietPumpUs = 10'000;
+// The game pumps many times a frame. A pump goes through GLib's main loop only when something
+// may be waiting there: a due timer, GTK work that a change of ours asked for, or, at this
+// interval, anything else.
+constexpr gint64 kQuietPumpUs = 250'000;
 // Clicks and other X events wait at most this long for a pump to look for them.
 constexpr gint64 kEventCheckUs = 4'000;
 
@@ -482,14 +482,12 @@ void GtkDesktop::remove_timer(platform::TimerId id) {
     timers_.erase(it);
 }
 
-bool GtkDesktop::main_loop_has_work() {
-    const gint64 now = g_get_monotonic_time();
-    if (gtk_work_ || now - last_iteration_ >= kQuietPumpUs) return true;
-    if (until_next_timer(1) == 0) return true;
+bool GtkDesktop::x_events_waiting() {
     Display* x = gdk_x11_display_get_xdisplay(display_);
     if (XEventsQueued(x, QueuedAlready) > 0) return true;
     // The server answers every move with an event; looking for them at every one of the
-    // frame's pumps would cost a system call each and a main-loop pass for each answer.
+    // frame's pumps would cost a system call each.
+    const gint64 now = g_get_monotonic_time();
     if (now - last_connection_check_ < kEventCheckUs) return false;
     last_connection_check_ = now;
     pollfd connection{ConnectionNumber(x), POLLIN, 0};
@@ -497,7 +495,17 @@ bool GtkDesktop::main_loop_has_work() {
 }
 
 void GtkDesktop::iterate_pending() {
-    if (!main_loop_has_work()) return;
+    // X events are handed to GTK all in one go: a main-loop pass for each would cost a
+    // poll and two reads of the connection.
+    if (x_events_waiting())
+        for (int i = 0; i < kMaxIterationsPerPump; ++i) {
+            GdkEvent* event = gdk_display_get_event(display_);
+            if (!event) break;
+            gtk_main_do_event(event);
+            gdk_event_free(event);
+        }
+    const gint64 now = g_get_monotonic_time();
+    if (!gtk_work_ && now - last_iteration_ < kQuietPumpUs && until_next_timer(1) > 0) return;
     gtk_work_ = false;
     for (int i = 0; i < kMaxIterationsPerPump && g_main_context_iteration(nullptr, FALSE); ++i) {
     }

@@ -102,7 +102,7 @@ class GtkDesktop final : public platform::Desktop {
     void show_all_contents();
     bool game_has_focus() const;
     bool cut_to_silhouette(const Window& win) const;
-    bool main_loop_has_work();
+    bool x_events_waiting();
     // Microseconds until the first game timer falls due (0: one is due now), at most `limit`.
     gint64 until_next_timer(gint64 limit) const;
     void iterate_pending();
