@@ -24,6 +24,10 @@ bool inside(const Geometry& g, int x, int y) {
     return x >= g.x && x < g.x + g.width && y >= g.y && y < g.y + g.height;
 }
 
+Geometry grown(const Geometry& g, int by) {
+    return {g.x - by, g.y - by, g.width + 2 * by, g.height + 2 * by};
+}
+
 // The top-level windows named `name` in the window tree, with their places on the screen.
 std::vector<Geometry> windows_named(const Xvfb& x, const std::string& name) {
     const std::regex line("\"" + name + R"(\":.*\s(\d+)x(\d+)[+-]\d+[+-]\d+\s+\+(-?\d+)\+(-?\d+))");
@@ -102,10 +106,12 @@ TEST_F(TwoMonitors, ThePrimarysGroundStandsOnItsOwnPanelWhateverTheWorkAreaSays)
 }
 
 // Compositors: while enemy shots and debris fly in their full-screen cut windows, the desktop
-// outside every sprite keeps its colour (a shadow or a dimmed desktop is a darker grey).
+// outside every sprite keeps its colour (a shadow or a dimmed desktop is a darker grey). Where
+// the compositor shades some window (the lamp is an ordinary window), the desktop farther than
+// `shadow_reach` from every window but the full-screen ones keeps it.
 class Compositor : public RealDesktop {
   protected:
-    void expect_desktop_untouched_while_shots_fly() {
+    void expect_desktop_untouched_while_shots_fly(int shadow_reach = 0) {
         start_game("", {"--autopilot"});
         int shots = 0;
         const auto flying = [&] {
@@ -124,7 +130,7 @@ class Compositor : public RealDesktop {
                  {"frmShe", "frmBG", "frmBG2", "frmPlayer", "frmBoss", "frmSTAFF", "frmShots",
                   "frmEnemies", "frmL", "frmC", "frmR"})
                 for (const Geometry& g : windows_named(*x_, name + "[^\"]*"))
-                    if (g.width < 1024 || g.height < 768) sprites.push_back(g);
+                    if (g.width < 1024 || g.height < 768) sprites.push_back(grown(g, shadow_reach));
             const Image shot = screenshot(*x_, temp("flying.png"));
             if (!flying()) continue;
             ASSERT_TRUE(shot.ok());
@@ -158,6 +164,10 @@ TEST_F(Compositor, PicomWithItsSampleSettingsDrawsNoShadowOrDimmingAroundTheSpri
     expect_desktop_untouched_while_shots_fly();
 }
 
+// xcompmgr's client-side shadows: offset 15 pixels up and left, blurred over 12, they reach at
+// most 21 pixels past their window's rectangle.
+constexpr int kXcompmgrShadowReach = 21;
+
 TEST_F(Compositor, XcompmgrsClientShadowsSpareTheSprites) {
     if (!have_tool("xcompmgr")) GTEST_SKIP() << "xcompmgr is not installed";
     paint_background();
@@ -166,6 +176,18 @@ TEST_F(Compositor, XcompmgrsClientShadowsSpareTheSprites) {
     std::this_thread::sleep_for(1s);
     ASSERT_TRUE(helpers_.back()->running()) << "xcompmgr did not start";
     expect_desktop_untouched_while_shots_fly();
+}
+
+// Without -C xcompmgr shades docks too; it spares a window with an alpha channel only if it saw
+// the window mapped before it was first moved. A shadow of the full-screen windows of the shots
+// and the debris would dim the whole desktop.
+TEST_F(Compositor, XcompmgrsClientShadowsWithDocksShadedLeaveTheDesktopUndimmed) {
+    if (!have_tool("xcompmgr")) GTEST_SKIP() << "xcompmgr is not installed";
+    paint_background();
+    ASSERT_TRUE(beside({"xcompmgr", "-c"}, [] { return true; }));
+    std::this_thread::sleep_for(1s);
+    ASSERT_TRUE(helpers_.back()->running()) << "xcompmgr did not start";
+    expect_desktop_untouched_while_shots_fly(kXcompmgrShadowReach);
 }
 
 // Weston's XWayland ignores X shapes: only the windows' transparency cuts them there.

@@ -1,7 +1,8 @@
 // The Windows desktop as the game relies on it, run under Wine: events only inside the pump,
 // timers that coalesce and are never re-entered, the program's end carried out of the system's
 // message dispatching, windows that own copies of their shapes, the modal dialog with its timers
-// running, and the command line without the program's path.
+// running, the focus taken only when the user expects it, and the command line without the
+// program's path.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -240,6 +241,89 @@ TEST_F(Win32DesktopTest, WhileTheDialogIsOpenTheGamesWindowsTakeNoClickEvenWhenA
     PostMessageW(lamp, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(3, 4));
     desktop.pump();
     EXPECT_EQ(clicks, 1);
+}
+
+// Another program with a window of its own, which the user may turn to: Wine's notepad.
+class OtherProgram {
+  public:
+    OtherProgram() {
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        wchar_t command[] = L"notepad.exe";
+        if (!CreateProcessW(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                            &startup, &process_))
+            return;
+        WaitForInputIdle(process_.hProcess, 10000);
+        for (int i = 0; i < 400 && !window_; ++i) {
+            EnumWindows(&OtherProgram::take_if_its_own, reinterpret_cast<LPARAM>(this));
+            if (!window_) Sleep(25);
+        }
+    }
+    ~OtherProgram() {
+        if (!process_.hProcess) return;
+        TerminateProcess(process_.hProcess, 0);
+        WaitForSingleObject(process_.hProcess, 5000);
+        CloseHandle(process_.hThread);
+        CloseHandle(process_.hProcess);
+    }
+    OtherProgram(const OtherProgram&) = delete;
+    OtherProgram& operator=(const OtherProgram&) = delete;
+
+    HWND window() const { return window_; }
+
+  private:
+    static BOOL CALLBACK take_if_its_own(HWND hwnd, LPARAM self) {
+        auto* program = reinterpret_cast<OtherProgram*>(self);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(hwnd, &owner);
+        if (owner != program->process_.dwProcessId || !IsWindowVisible(hwnd)) return TRUE;
+        program->window_ = hwnd;
+        return FALSE;
+    }
+
+    PROCESS_INFORMATION process_{};
+    HWND window_ = nullptr;
+};
+
+// The game asks for the focus at the start of every game. When the user has just started it, it
+// takes it, from the program it was started from too; on a restart after a lost game it takes it
+// only if one of its own windows has it, never from a program the user has turned to meanwhile.
+TEST_F(Win32DesktopTest, TheLampTakesTheFocusAtTheStartAndLaterOnlyFromTheGameItself) {
+    const OtherProgram other;
+    ASSERT_NE(other.window(), nullptr) << "notepad did not start";
+    const auto w = desktop.create_window("frmShe", WindowRole::Lamp, {});
+    desktop.set_geometry(w, 0, 700, 25, 11);
+    desktop.set_visible(w, true);
+    const HWND lamp = desktop.native_window(w);
+    const auto in_front = [&](HWND hwnd) {
+        pump_until([&] { return GetForegroundWindow() == hwnd; });
+        return GetForegroundWindow() == hwnd;
+    };
+    // As the user does, by clicking it.
+    const auto turn_to = [&](HWND hwnd) {
+        SetForegroundWindow(hwnd);
+        return in_front(hwnd);
+    };
+
+    ASSERT_TRUE(turn_to(other.window()));  // where the user started the game from
+    desktop.focus(w);
+    EXPECT_TRUE(in_front(lamp)) << "the game did not take the focus when the user started it";
+
+    ASSERT_TRUE(turn_to(other.window()));
+    desktop.focus(w);  // the game was lost and starts again
+    for (int i = 0; i < 40; ++i) {
+        desktop.pump();
+        desktop.sleep_ms(5);
+    }
+    EXPECT_EQ(GetForegroundWindow(), other.window()) << "the game took the focus back";
+
+    // Back in the game (its version dialog, say): the next restart moves the focus to the lamp.
+    const HWND dialog = CreateWindowExW(0, L"STATIC", L"dialog", WS_POPUP | WS_VISIBLE, 100, 100,
+                                        120, 60, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(turn_to(dialog));
+    desktop.focus(w);
+    EXPECT_TRUE(in_front(lamp)) << "the game did not keep the focus among its own windows";
+    DestroyWindow(dialog);
 }
 
 TEST_F(Win32DesktopTest, TheProgramsEndClosesAnOpenMenu) {

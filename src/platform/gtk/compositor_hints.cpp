@@ -1,6 +1,7 @@
 #include "platform/gtk/compositor_hints.hpp"
 
 #include <X11/Xatom.h>
+#include <X11/extensions/shape.h>
 #include <gdk/gdkx.h>
 
 namespace pw::gtk {
@@ -28,6 +29,17 @@ void turn_compositor_effects_off(GtkWidget* widget) {
     if (!window || !GDK_IS_X11_WINDOW(window)) return;
     set_cardinal(window, "_COMPTON_SHADOW", kNoShadow);
     set_cardinal(window, "_NET_WM_BYPASS_COMPOSITOR", kNeverBypass);
+}
+
+void show_to_compositors_unseen(GtkWidget* widget) {
+    GdkWindow* window = gtk_widget_get_window(widget);
+    if (!window || !GDK_IS_X11_WINDOW(window)) return;
+    Display* x = GDK_WINDOW_XDISPLAY(window);
+    const ::Window id = GDK_WINDOW_XID(window);
+    XShapeCombineRectangles(x, id, ShapeBounding, 0, 0, nullptr, 0, ShapeSet, YXBanded);
+    gtk_widget_show(widget);
+    gtk_widget_hide(widget);
+    XShapeCombineMask(x, id, ShapeBounding, 0, 0, None, ShapeSet);
 }
 
 }  // namespace pw::gtk

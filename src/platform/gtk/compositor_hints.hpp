@@ -16,4 +16,12 @@ void declare_window_type(GtkWindow* window, bool lamp);
 // drawn past the compositor (a full-screen sprite is mostly holes).
 void turn_compositor_effects_off(GtkWidget* widget);
 
+// `xcompmgr -c` draws no shadow for a window with an alpha channel, but it looks at a window's
+// visual only when it sees the window mapped: one moved or resized before its first mapping gets
+// the shadow of its whole rectangle and keeps it until it is next unmapped. So a sprite is mapped
+// and unmapped once when it is made, cut to nothing, before the game first moves it. Once the
+// window is realized and before it is first shown; only where the X server has the Shape
+// extension.
+void show_to_compositors_unseen(GtkWidget* widget);
+
 }  // namespace pw::gtk

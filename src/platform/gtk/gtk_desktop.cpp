@@ -262,6 +262,8 @@ WindowHandle GtkDesktop::create_window(std::string_view name, platform::WindowRo
     stop_exposures(native);
     contents_changed(*win);
     turn_compositor_effects_off(widget);
+    // Not on a Wayland session, which has no X compositor and may ignore the empty shape.
+    if (!lamp && has_shape_ && !shapes_may_be_ignored_) show_to_compositors_unseen(widget);
     const WindowHandle h = win->handle;
     windows_.emplace(h, std::move(win));
     return h;
@@ -461,6 +463,7 @@ gboolean GtkDesktop::on_focus_in(GtkWidget*, GdkEventFocus*, gpointer data) {
 
 gboolean GtkDesktop::on_map(GtkWidget*, GdkEvent*, gpointer data) {
     auto* win = static_cast<Window*>(data);
+    if (!win->mapped) return FALSE;  // the mapping at birth that nobody saw
     win->viewable = true;
     if (win->wants_focus) win->desktop->take_focus(*win);
     return FALSE;
