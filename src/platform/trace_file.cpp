@@ -45,8 +45,9 @@ void TraceFile::write(std::uint64_t t, std::string_view ev, std::string_view fie
     line += "}\n";
     errno = 0;
     if (std::fwrite(line.data(), 1, line.size(), file_.get()) != line.size()) failed(errno);
-    // A write per record would cost a system call every frame.
-    if (live_ && (!flushed_at_ || t >= *flushed_at_ + kLiveLagMs)) {
+    // Frames come twenty a second and a write each would cost a system call a frame; every
+    // other record is rare, and one watching the run (a phase, a balloon) wants it at once.
+    if (live_ && (ev != "frame" || !flushed_at_ || t >= *flushed_at_ + kLiveLagMs)) {
         flush();
         flushed_at_ = t;
     }

@@ -16,8 +16,8 @@ class TraceFile {
   public:
     // Opens (and empties) the file; throws std::runtime_error with a one-line message when it
     // cannot be written: a missing folder, no permission, a directory. `live`: every record
-    // reaches the file within a second of its time, so that the run can be followed while it
-    // plays.
+    // reaches the file as it is written, frame records within a second of their time, so that
+    // the run can be followed while it plays.
     explicit TraceFile(const std::string& path, bool live = false);
 
     // Appends one record. `fields` is the inside of a JSON object without braces, empty or

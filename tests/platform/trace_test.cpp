@@ -96,15 +96,18 @@ TEST(TraceFile, AFailedWriteEndsTheRunWithCode2OnceAndDropsWhatFollows) {
     EXPECT_THROW(buffered.flush(), ProgramEnd);
 }
 
-TEST(TraceFile, ALiveTraceIsInTheFileWithinASecondOfItsTime) {
+TEST(TraceFile, ALiveTraceShowsEveryRecordAtOnceAndFramesWithinASecond) {
     const std::string path = test::temp_path("live.jsonl");
     TraceFile live(path, true);
     const auto lines = [&] { return read_trace(path).size(); };
-    live.write(0, "setup", "");
+    live.write(0, "frame", "");
     EXPECT_EQ(lines(), 1u) << "the first record shows at once";
-    live.write(400, "phase", "");
-    live.write(1000, "phase", "");
-    EXPECT_EQ(lines(), 3u);
+    live.write(400, "frame", "");
+    live.write(1000, "frame", "");
+    EXPECT_EQ(lines(), 3u) << "frames a second after the last write";
+    live.write(1050, "frame", "");
+    live.write(1100, "phase", "\"phase\":\"boss\"");
+    EXPECT_EQ(lines(), 5u) << "a phase shows at once, with the frames before it";
 }
 
 // The virtual desktop stands in for a real one: its clock is one the test controls.
