@@ -39,6 +39,8 @@ constexpr int kCaptionHeight = 19;
 constexpr gint64 kQuietPumpUs = 250'000;
 // Clicks and other X events wait at most this long for a pump to look for them.
 constexpr gint64 kEventCheckUs = 4'000;
+// What a frame changes waits at most this long in Xlib's buffer if the frame runs long.
+constexpr gint64 kFlushIntervalUs = 10'000;
 
 GdkDisplay* open_display() {
     gdk_set_allowed_backends("x11");  // shapes, raw keys and override-redirect are X11's
@@ -145,7 +147,7 @@ std::uint32_t GtkDesktop::time_ms() {
 
 void GtkDesktop::sleep_ms(std::uint32_t ms) {
     show_all_contents();
-    gdk_display_flush(display_);  // what the frame changed shows while we sleep
+    flush();  // what the frame changed shows while we sleep
     g_usleep(static_cast<gulong>(ms) * 1000);
     keys_.invalidate();
 }
@@ -564,7 +566,14 @@ void GtkDesktop::pump() {
     iterate_pending();
     deliver_input();
     run_due_timers();
+    // Xlib reads the connection at every flush: a frame's changes go out when it sleeps, or
+    // after a while should a frame run long.
+    if (g_get_monotonic_time() - last_flush_ >= kFlushIntervalUs) flush();
+}
+
+void GtkDesktop::flush() {
     gdk_display_flush(display_);
+    last_flush_ = g_get_monotonic_time();
 }
 
 void GtkDesktop::modal_loop(const bool& open) {

@@ -104,6 +104,8 @@ class GtkDesktop final : public platform::Desktop {
     bool game_has_focus() const;
     bool cut_to_silhouette(const Window& win) const;
     bool x_events_waiting();
+    // Sends what Xlib holds to the server.
+    void flush();
     // Microseconds until the first game timer falls due (0: one is due now), at most `limit`.
     gint64 until_next_timer(gint64 limit) const;
     void iterate_pending();
@@ -131,6 +133,7 @@ class GtkDesktop final : public platform::Desktop {
     bool contents_pending_ = false;            // some window's new contents are not shown yet
     gint64 last_iteration_ = 0;                // monotonic microseconds
     gint64 last_connection_check_ = 0;         // monotonic microseconds
+    gint64 last_flush_ = 0;                    // monotonic microseconds
 };
 
 }  // namespace pw::gtk
