@@ -127,7 +127,6 @@ void Move(Ship& s, const Steer& k, const Limits& l) {
     clamp_right();
 }
 
-// Everything that can hit the ship in the next frames, as it stands now.
 // Where the threats will be at each frame of the look-ahead, worked out once per decision:
 // they move the same whatever the ship does.
 struct Foresight {

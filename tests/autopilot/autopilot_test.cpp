@@ -114,10 +114,7 @@ TEST(Autopilot, PlaysAWholeGameFromTheTitleToTheEnding) {
         inner.finish(0);
     }
 
-    std::vector<test::Json> trace;
-    std::ifstream in(trace_path);
-    for (std::string line; std::getline(in, line);)
-        if (!line.empty()) trace.push_back(test::Json::parse(line));
+    const std::vector<test::Json> trace = test::read_trace(trace_path);
     const auto all = [&](std::string_view ev) {
         std::vector<test::Json> out;
         for (const auto& j : trace)

@@ -22,14 +22,6 @@ namespace {
 using platform::ProgramEnd;
 using platform::TraceFile;
 
-std::vector<test::Json> read_trace(const std::string& path) {
-    std::vector<test::Json> records;
-    std::ifstream in(path);
-    for (std::string line; std::getline(in, line);)
-        records.push_back(test::Json::parse(line));
-    return records;
-}
-
 std::string message_of(const std::string& path) {
     try {
         TraceFile file(path);
@@ -57,7 +49,7 @@ TEST(TraceFile, TextsReadBackAsWrittenWhateverTheyHold) {
         }
         file.flush();
     }
-    const auto records = read_trace(path);
+    const auto records = test::read_trace(path);
     ASSERT_EQ(records.size(), texts.size());
     for (std::size_t i = 0; i < texts.size(); ++i)
         EXPECT_EQ(records[i]["text"].str(), texts[i]) << i;
@@ -99,7 +91,7 @@ TEST(TraceFile, AFailedWriteEndsTheRunWithCode2OnceAndDropsWhatFollows) {
 TEST(TraceFile, ALiveTraceShowsEveryRecordAtOnceAndFramesWithinASecond) {
     const std::string path = test::temp_path("live.jsonl");
     TraceFile live(path, true);
-    const auto lines = [&] { return read_trace(path).size(); };
+    const auto lines = [&] { return test::read_trace(path).size(); };
     live.write(0, "frame", "");
     EXPECT_EQ(lines(), 1u) << "the first record shows at once";
     live.write(400, "frame", "");
@@ -132,7 +124,7 @@ TEST_F(Recorded, RecordsCarryTheMillisecondsSinceTheRunStartedAcrossAClockWrap) 
         d->message_box("text", "caption");
         d->finish(0);
     }
-    const auto records = read_trace(path_);
+    const auto records = test::read_trace(path_);
     ASSERT_EQ(records.size(), 3u);
     EXPECT_EQ(records[0]["t"].num(), 200);
     EXPECT_EQ(records[0]["phase"].str(), "title");

@@ -74,14 +74,6 @@ class Refusing : public win::Shapeable {
     bool ApplyRegion(Region) override { return false; }
 };
 
-std::vector<test::Json> read_trace(const std::string& path) {
-    std::vector<test::Json> out;
-    std::ifstream in(path);
-    for (std::string line; std::getline(in, line);)
-        out.push_back(test::Json::parse(line));
-    return out;
-}
-
 class Failures : public ::testing::Test {
   protected:
     Failures()
@@ -96,7 +88,7 @@ class Failures : public ::testing::Test {
     }
     void expect_message(const char* text) {
         desktop.finish(1);
-        const auto trace = read_trace(path);
+        const auto trace = test::read_trace(path);
         ASSERT_GE(trace.size(), 1u);
         EXPECT_EQ(trace[0]["ev"].str(), "msgbox");
         EXPECT_EQ(trace[0]["text"].str(), text);

@@ -47,6 +47,14 @@ std::string quote(const std::string& s) {
 }
 }  // namespace
 
+std::vector<Json> read_trace(const std::string& path) {
+    std::vector<Json> records;
+    std::ifstream in(path);
+    for (std::string line; std::getline(in, line);)
+        if (!line.empty()) records.push_back(Json::parse(line));
+    return records;
+}
+
 GameRun run_game(const std::vector<std::string>& args, const std::string& script) {
     GameRun run;
     const std::string trace = temp_path("trace.jsonl");
@@ -62,9 +70,7 @@ GameRun run_game(const std::vector<std::string>& args, const std::string& script
     cmd += " 2>" + quote(err);
     const int status = std::system(cmd.c_str());
     run.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream in(trace);
-    for (std::string line; std::getline(in, line);)
-        if (!line.empty()) run.trace.push_back(Json::parse(line));
+    run.trace = read_trace(trace);
     std::ostringstream e;
     e << std::ifstream(err).rdbuf();
     run.stderr_text = e.str();

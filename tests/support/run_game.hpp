@@ -22,6 +22,9 @@ struct GameRun {
 // Runs `petalwing --headless --trace <tmp> [--script <tmp>] <args...>`.
 GameRun run_game(const std::vector<std::string>& args, const std::string& script = "");
 
+// The records of a trace file, in order.
+std::vector<Json> read_trace(const std::string& path);
+
 // A fresh path in the test's temporary folder.
 std::string temp_path(const std::string& name);
 

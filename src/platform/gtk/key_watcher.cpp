@@ -24,7 +24,6 @@ constexpr std::array<std::array<KeySym, 2>, platform::kKeyCount> kKeySyms = {{
 // Raw events cover every change of the keys; the keymap is still read now and then in case
 // one was missed (a keyboard mapping change, say).
 constexpr std::int64_t kKeymapLifetimeUs = 250'000;
-constexpr std::int64_t kConnectionReadUs = 4'000;
 
 }  // namespace
 
@@ -74,12 +73,6 @@ void KeyWatcher::refresh() {
     fresh_ = true;
     Display* d = display_.get();
     if (!d) return;
-    // A frame reads the keys after each of its many pumps; the connection is read once a
-    // frame or so, a key pressed meanwhile waits there for the next reading.
-    const std::int64_t now = g_get_monotonic_time();
-    if (now - connection_read_at_ < kConnectionReadUs && XEventsQueued(d, QueuedAlready) == 0)
-        return;
-    connection_read_at_ = now;
     bool changed = false;
     while (XPending(d) > 0) {
         XEvent ev;
@@ -99,6 +92,7 @@ void KeyWatcher::refresh() {
         changed = true;
         XFreeEventData(d, cookie);
     }
+    const std::int64_t now = g_get_monotonic_time();
     const bool stale = xi_opcode_ < 0 || keymap_read_at_ == 0 ||
                        now - keymap_read_at_ >= kKeymapLifetimeUs;  // no raw events to rely on
     if (changed || stale) {

@@ -45,8 +45,7 @@ class KeyWatcher {
     std::array<std::vector<int>, platform::kKeyCount> keycodes_;
     std::array<bool, platform::kKeyCount> pressed_{};
     char keymap_[32] = {};
-    std::int64_t keymap_read_at_ = 0;      // monotonic microseconds; 0: never read
-    std::int64_t connection_read_at_ = 0;  // monotonic microseconds
+    std::int64_t keymap_read_at_ = 0;  // monotonic microseconds; 0: never read
     bool fresh_ = false;
 };
 
