@@ -2,8 +2,9 @@
 # Profiles the X11 desktop: plays one autopilot game on a private Xvfb and prints, for each
 # phase of the game (title, play, boss, clear, staff, ending), the CPU share of one core taken
 # by the game and by the X server, the X requests per 50 ms frame by kind (from an X protocol
-# trace taken with xtrace in a second game), and the gaps between frames from the game's own
-# trace.
+# trace taken with xtrace in a second game), the gaps between frames from the game's own
+# trace, and the gaps between the game's steps as the X server saw them (the clear, the staff
+# roll and the ending step outside the frame loop and write no frame records).
 #
 #   scripts/profile-x11.sh [--exe PROGRAM] [--ending SECONDS] [--no-requests]
 #
@@ -145,8 +146,8 @@ REQUEST = re.compile(r"^(\d+\.\d+) \d+:<:[0-9a-f]+: *\d+: (?:([\w-]+)-)?Request\
 
 
 def requests(phases, log):
-    """X requests per 50 ms frame by kind, for each phase."""
-    counts = {}
+    """X requests per 50 ms frame by kind, and the times they came, for each phase."""
+    counts, times = {}, {}
     spans = [(p["start"], p["end"], p["phase"]) for p in phases]
     with open(log, errors="replace") as f:
         for line in f:
@@ -159,8 +160,34 @@ def requests(phases, log):
                 if start <= t < end:
                     c = counts.setdefault(phase, {})
                     c[kind] = c.get(kind, 0) + 1
+                    times.setdefault(phase, []).append(t)
                     break
-    return counts
+    return counts, times
+
+
+def step_gaps(times):
+    """Gaps in ms between the game's steps, seen as bursts of requests: a step's requests leave
+    together when it sleeps, so a quiet spell of 15 ms or more ends a burst."""
+    starts, last = [], None
+    for t in sorted(times):
+        if last is None or t - last >= 0.015:
+            starts.append(t)
+        last = t
+    return [round((b - a) * 1000) for a, b in zip(starts, starts[1:])]
+
+
+def gap_text(g, pause_ms=None):
+    """median / p99 / max (count); with pause_ms, longer gaps are the flow's own waits (the
+    balloons' second, the blinking, the boss's arrival) and are only counted."""
+    pauses = [x for x in g or [] if pause_ms and x >= pause_ms]
+    g = sorted(x for x in g or [] if not (pause_ms and x >= pause_ms))
+    if not g:
+        return "-"
+    p99 = g[min(len(g) - 1, int(round(0.99 * (len(g) - 1))))]
+    text = f"{statistics.median(g):g} / {p99} / {g[-1]}  ({len(g)})"
+    if pauses:
+        text += f" + {len(pauses)} waits of {min(pauses) / 1000:.1f}-{max(pauses) / 1000:.1f} s"
+    return text
 
 
 server, display = start_xvfb()
@@ -168,7 +195,7 @@ try:
     trace = os.path.join(work, "trace.jsonl")
     measured = totals(play(display, server, trace))
     gaps = frame_gaps(trace)
-    counted = {}
+    counted, steps = {}, {}
     if not args.no_requests:
         fake = free_display(display + 1)
         log = os.path.join(work, "xtrace.txt")
@@ -186,29 +213,29 @@ try:
             proxy.terminate()
             proxy.wait()
         counted_secs = totals(phases)
-        for phase, kinds in requests(phases, log).items():
+        kinds_by_phase, times_by_phase = requests(phases, log)
+        for phase, kinds in kinds_by_phase.items():
             frames = counted_secs[phase]["secs"] / FRAME_S
             counted[phase] = {k: v / frames for k, v in kinds.items()}
+            steps[phase] = step_gaps(times_by_phase[phase])
 finally:
     server.terminate()
     server.wait()
     shutil.rmtree(work, ignore_errors=True)
 
 print(f"petalwing on Xvfb 1024x768, autopilot, {os.path.basename(exe)}")
-print("phase    secs  game %core  X %core  X req/frame  frame gaps ms (median/p99/max)")
+print("phase    secs  game %core  X %core  X req/frame  frame gaps ms        step gaps ms")
+print("                                                   (median/p99/max)     (from X requests)")
 for phase in PHASES:
     if phase not in measured:
         continue
     m = measured[phase]
     share = lambda ns: f"{100 * ns / 1e9 / m['secs']:.2f}" if m["secs"] > 0 else "-"
     req = f"{sum(counted[phase].values()):.1f}" if phase in counted else "-"
-    g = sorted(gaps.get(phase, []))
-    if g:
-        p99 = g[min(len(g) - 1, int(round(0.99 * (len(g) - 1))))]
-        gap = f"{statistics.median(g):g} / {p99} / {g[-1]}  ({len(g)} gaps)"
-    else:
-        gap = "- (no frame records)"
-    print(f"{phase:<7} {m['secs']:5.1f}  {share(m['game']):>10}  {share(m['server']):>7}  {req:>11}  {gap}")
+    # The title waits for a key: its requests come when something changes, not every step.
+    step = gap_text(steps.get(phase), pause_ms=190) if phase != "title" else "-"
+    print(f"{phase:<7} {m['secs']:5.1f}  {share(m['game']):>10}  {share(m['server']):>7}  {req:>11}"
+          f"  {gap_text(gaps.get(phase)):<20} {step}")
 if counted:
     print("\nX requests per frame by kind (at least 0.05 a frame):")
     for phase in PHASES:
