@@ -34,22 +34,23 @@ TraceFile::TraceFile(const std::string& path, bool live)
 
 void TraceFile::write(std::uint64_t t, std::string_view ev, std::string_view fields) {
     if (!file_) return;
-    std::string line = "{\"t\":";
-    json::append_number(line, t);
-    line += ",\"ev\":";
-    json::append_string(line, ev);
+    pending_ += "{\"t\":";
+    json::append_number(pending_, t);
+    pending_ += ",\"ev\":";
+    json::append_string(pending_, ev);
     if (!fields.empty()) {
-        line += ',';
-        line += fields;
+        pending_ += ',';
+        pending_ += fields;
     }
-    line += "}\n";
-    errno = 0;
-    if (std::fwrite(line.data(), 1, line.size(), file_.get()) != line.size()) failed(errno);
-    // Frames come twenty a second and a write each would cost a system call a frame; every
-    // other record is rare, and one watching the run (a phase, a balloon) wants it at once.
+    pending_ += "}\n";
+    // Frames come twenty a second, a few kilobytes each, and a write each would cost a system
+    // call a frame; every other record is rare, and one watching the run (a phase, a balloon)
+    // wants it at once.
     if (live_ && (ev != "frame" || !flushed_at_ || t >= *flushed_at_ + kLiveLagMs)) {
         flush();
         flushed_at_ = t;
+    } else if (pending_.size() >= kPendingBytes) {
+        write_out();
     }
 }
 
@@ -61,9 +62,24 @@ void TraceFile::end(std::uint64_t t, int exit_code) {
 }
 
 void TraceFile::flush() {
+    write_out();
     if (!file_) return;
     errno = 0;
     if (std::fflush(file_.get()) != 0) failed(errno);
+}
+
+void TraceFile::write_out() {
+    if (!file_ || pending_.empty()) return;
+    errno = 0;
+    if (std::fwrite(pending_.data(), 1, pending_.size(), file_.get()) != pending_.size())
+        failed(errno);
+    pending_.clear();
+}
+
+TraceFile::~TraceFile() {
+    // A run that ended without its "end" record still leaves what it traced; a failure here
+    // has no one left to tell.
+    if (file_ && !pending_.empty()) std::fwrite(pending_.data(), 1, pending_.size(), file_.get());
 }
 
 void TraceFile::failed(int error) {

@@ -3,6 +3,7 @@
 // trace that cannot be written ends the run the same way everywhere.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -19,6 +20,9 @@ class TraceFile {
     // reaches the file as it is written, frame records within a second of their time, so that
     // the run can be followed while it plays.
     explicit TraceFile(const std::string& path, bool live = false);
+    ~TraceFile();
+    TraceFile(const TraceFile&) = delete;
+    TraceFile& operator=(const TraceFile&) = delete;
 
     // Appends one record. `fields` is the inside of a JSON object without braces, empty or
     // starting with a field. A failed write (a full disk) ends the program with code 2 and
@@ -31,13 +35,16 @@ class TraceFile {
 
   private:
     [[noreturn]] void failed(int error);
+    void write_out();  // hands the pending records to the file
 
     static constexpr std::uint64_t kLiveLagMs = 1000;
+    static constexpr std::size_t kPendingBytes = std::size_t{1} << 16;
 
     std::string path_;
     bool live_;
     std::optional<std::uint64_t> flushed_at_;  // the time of the last live flush
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file_;
+    std::string pending_;  // records not yet handed to the file
 };
 
 }  // namespace pw::platform

@@ -102,6 +102,19 @@ TEST(TraceFile, ALiveTraceShowsEveryRecordAtOnceAndFramesWithinASecond) {
     EXPECT_EQ(lines(), 5u) << "a phase shows at once, with the frames before it";
 }
 
+TEST(TraceFile, ALongRunHandsItsRecordsToTheFileWithoutWaitingForTheEnd) {
+    const std::string path = test::temp_path("long.jsonl");
+    {
+        TraceFile trace(path);
+        const std::string fields = "\"windows\":\"" + std::string(2000, 'w') + "\"";
+        for (std::uint64_t t = 0; t < 20 * 60 * 50; t += 50)
+            trace.write(t, "frame", fields);
+        EXPECT_GT(std::filesystem::file_size(path), 1000u * 2000u)
+            << "a minute of frames is held back in memory";
+    }
+    EXPECT_EQ(test::read_trace(path).size(), 20u * 60u) << "records lost when the trace closed";
+}
+
 // The virtual desktop stands in for a real one: its clock is one the test controls.
 class Recorded : public ::testing::Test {
   protected:
