@@ -179,8 +179,9 @@ def step_gaps(times):
 def gap_text(g, pause_ms=None):
     """median / p99 / max (count); with pause_ms, longer gaps are the flow's own waits (the
     balloons' second, the blinking, the boss's arrival) and are only counted."""
-    pauses = [x for x in g or [] if pause_ms and x >= pause_ms]
-    g = sorted(x for x in g or [] if not (pause_ms and x >= pause_ms))
+    limit = pause_ms or float("inf")
+    pauses = [x for x in g or [] if x >= limit]
+    g = sorted(x for x in g or [] if x < limit)
     if not g:
         return "-"
     p99 = g[min(len(g) - 1, int(round(0.99 * (len(g) - 1))))]

@@ -24,6 +24,7 @@ std::FILE* open_for_writing(const std::string& path) {
         throw std::runtime_error(cannot_write(path, "it is a directory"));
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (!file) throw std::runtime_error(cannot_write(path, std::strerror(errno)));
+    std::setvbuf(file, nullptr, _IONBF, 0);  // the writer gathers records itself
     return file;
 }
 
@@ -50,7 +51,7 @@ void TraceFile::write(std::uint64_t t, std::string_view ev, std::string_view fie
         flush();
         flushed_at_ = t;
     } else if (pending_.size() >= kPendingBytes) {
-        write_out();
+        flush();
     }
 }
 
@@ -62,13 +63,6 @@ void TraceFile::end(std::uint64_t t, int exit_code) {
 }
 
 void TraceFile::flush() {
-    write_out();
-    if (!file_) return;
-    errno = 0;
-    if (std::fflush(file_.get()) != 0) failed(errno);
-}
-
-void TraceFile::write_out() {
     if (!file_ || pending_.empty()) return;
     errno = 0;
     if (std::fwrite(pending_.data(), 1, pending_.size(), file_.get()) != pending_.size())

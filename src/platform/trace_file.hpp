@@ -35,7 +35,6 @@ class TraceFile {
 
   private:
     [[noreturn]] void failed(int error);
-    void write_out();  // hands the pending records to the file
 
     static constexpr std::uint64_t kLiveLagMs = 1000;
     static constexpr std::size_t kPendingBytes = std::size_t{1} << 16;
