@@ -59,9 +59,13 @@ void append_number(std::string& out, T v) {
     out.append(buf, ec == std::errc() ? end : buf);
 }
 
-// Builds the inside of one JSON object: `"a":1,"b":"x"`.
+// Builds the inside of one JSON object: `"a":1,"b":"x"`, with objects and arrays nested in
+// place, so that a large record is written into one string.
 class Fields {
   public:
+    Fields() = default;
+    explicit Fields(std::size_t capacity) { text_.reserve(capacity); }
+
     Fields& raw(std::string_view key, std::string_view json_value) {
         sep(key);
         text_ += json_value;
@@ -79,13 +83,46 @@ class Fields {
         return *this;
     }
     Fields& boolean(std::string_view key, bool value) { return raw(key, value ? "true" : "false"); }
+
+    // `"key":{` and `"key":[`, each closed by its own close call; inside an array, item()
+    // opens the next object.
+    Fields& object(std::string_view key) {
+        sep(key);
+        text_ += '{';
+        return *this;
+    }
+    Fields& array(std::string_view key) {
+        sep(key);
+        text_ += '[';
+        return *this;
+    }
+    Fields& item() {
+        comma();
+        text_ += '{';
+        return *this;
+    }
+    Fields& close_object() {
+        text_ += '}';
+        return *this;
+    }
+    Fields& close_array() {
+        text_ += ']';
+        return *this;
+    }
+
     const std::string& text() const { return text_; }
 
   private:
+    // A value never ends in an opening bracket, so one there means the first member.
+    void comma() {
+        if (!text_.empty() && text_.back() != '{' && text_.back() != '[') text_ += ',';
+    }
+    // Keys are the program's own plain names and need no escaping.
     void sep(std::string_view key) {
-        if (!text_.empty()) text_ += ',';
-        append_string(text_, key);
-        text_ += ':';
+        comma();
+        text_ += '"';
+        text_ += key;
+        text_ += "\":";
     }
     std::string text_;
 };

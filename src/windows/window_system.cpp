@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 #include "platform/json.hpp"
 #include "windows/controls.hpp"
@@ -47,36 +46,38 @@ void WindowSystem::PopupMenu(Menu& menu) {
     if (auto click = item.Click) click();
 }
 
-std::string WindowSystem::trace_windows() const {
-    std::string out = "[";
+void WindowSystem::trace_windows(json::Fields& record) const {
     const auto m = desktop_.screen();
+    record.array("windows");
     for (const Form* form : forms_) {
-        if (out.size() > 1) out += ',';
-        json::Fields f;
-        f.str("name", form->name())
+        record.item()
+            .str("name", form->name())
             .boolean("visible", form->Visible())
             .num("left", twips_to_screen_px(form->Left(), m.twips_per_pixel_x))
             .num("top", twips_to_screen_px(form->Top(), m.twips_per_pixel_y))
             .num("width", twips_to_screen_px(form->Width(), m.twips_per_pixel_x))
             .num("height", twips_to_screen_px(form->Height(), m.twips_per_pixel_y));
         if (const auto& shape = form->WindowRgn())
-            f.num("rects", shape->rect_count());
+            record.num("rects", shape->rect_count());
         else
-            f.raw("rects", "null");
+            record.raw("rects", "null");
         const Colour c = form->BackColor();
-        char hex[8];
-        std::snprintf(hex, sizeof hex, "#%02x%02x%02x", c.r, c.g, c.b);
-        f.str("back", hex);
+        constexpr char kHex[] = "0123456789abcdef";
+        const char back[] = {'#',
+                             kHex[c.r >> 4],
+                             kHex[c.r & 15],
+                             kHex[c.g >> 4],
+                             kHex[c.g & 15],
+                             kHex[c.b >> 4],
+                             kHex[c.b & 15]};
+        record.str("back", {back, sizeof back});
         if (const auto n = form->PictureNumber())
-            f.num("picture", *n);
+            record.num("picture", *n);
         else
-            f.raw("picture", "null");
-        out += '{';
-        out += f.text();
-        out += '}';
+            record.raw("picture", "null");
+        record.close_object();
     }
-    out += ']';
-    return out;
+    record.close_array();
 }
 
 }  // namespace pw::win

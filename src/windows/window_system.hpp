@@ -9,6 +9,10 @@
 
 #include "platform/platform.hpp"
 
+namespace pw::json {
+class Fields;
+}
+
 namespace pw::win {
 
 class Form;
@@ -64,7 +68,7 @@ class WindowSystem {
     const std::vector<Form*>& forms() const { return forms_; }
     // The "windows" list of a trace record: name, visibility, pixel geometry, shape, colour,
     // picture of every loaded window.
-    std::string trace_windows() const;
+    void trace_windows(json::Fields& record) const;
 
     void trace(std::string_view ev, std::string_view fields) {
         if (desktop_.tracing()) desktop_.trace(ev, fields);

@@ -55,6 +55,24 @@ TEST(TraceFile, TextsReadBackAsWrittenWhateverTheyHold) {
         EXPECT_EQ(records[i]["text"].str(), texts[i]) << i;
 }
 
+TEST(TraceFile, NestedListsAndObjectsReadBackWithTheirCommasInPlace) {
+    // A frame record nests lists of objects, some of them empty, and texts that end in brackets.
+    json::Fields f;
+    f.num("n", 1).array("none").close_array();
+    f.array("windows");
+    for (const char* name : {"frmBG[", "{frmPlayer"})
+        f.item().str("name", name).object("at").num("x", 3).close_object().close_object();
+    f.close_array().object("shot").close_object().str("last", "[");
+    const auto record = test::Json::parse('{' + f.text() + '}');
+    EXPECT_EQ(record["n"].num(), 1);
+    EXPECT_EQ(record["none"].arr().size(), 0u);
+    ASSERT_EQ(record["windows"].arr().size(), 2u);
+    EXPECT_EQ(record["windows"].arr()[1]["name"].str(), "{frmPlayer");
+    EXPECT_EQ(record["windows"].arr()[1]["at"]["x"].num(), 3);
+    EXPECT_TRUE(record["shot"].obj().empty());
+    EXPECT_EQ(record["last"].str(), "[");
+}
+
 TEST(TraceFile, APathThatCannotBeWrittenIsRefusedInOneLineNamingIt) {
     const std::string folder = test::temp_path("folder");
     std::filesystem::create_directories(folder);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/headless/headless_desktop.hpp"
+#include "platform/json.hpp"
 #include "windows/forms.hpp"
 #include "windows/lazy.hpp"
 
@@ -55,14 +56,19 @@ TEST(Form, KeepsTwipsAndPlacesTheNativeWindowOnTheNearestPixelHalvesUp) {
     Lazy<FrmPlayer> ship(ws, "frmPlayer");
     ship->Move(547.5f, 10320, 285, 220);
     EXPECT_FLOAT_EQ(ship->Left(), 547.5f);
-    std::string w = ws.trace_windows();
+    const auto windows = [&] {
+        json::Fields f;
+        ws.trace_windows(f);
+        return f.text();
+    };
+    std::string w = windows();
     EXPECT_NE(w.find("\"left\":37,\"top\":688,\"width\":19,\"height\":15"), std::string::npos) << w;
     // Drifting half a pixel a frame, the window steps one pixel every second frame.
     std::vector<int> steps;
     int last = 36;
     for (int frame = 1; frame <= 8; ++frame) {
         ship->SetLeft(540.0f + 7.5f * static_cast<float>(frame));
-        w = ws.trace_windows();
+        w = windows();
         const int left = std::stoi(w.substr(w.find("\"left\":") + 7));
         steps.push_back(left - last);
         last = left;
