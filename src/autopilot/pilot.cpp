@@ -45,6 +45,11 @@ Long ToPixels(double twips, int per_pixel) {
     return idiv(CLng(twips), per_pixel);
 }
 
+// Whether ToPixels(twips) can fall in [lo, hi]: false only where it cannot, by a comparison.
+constexpr bool MayReach(double twips, int lo, int hi, int per_pixel) {
+    return twips > (lo - 1) * per_pixel && twips < (hi + 1) * per_pixel;
+}
+
 // The ship's logical place and the rules it moves by.
 struct Ship {
     Single nX, nY;
@@ -351,21 +356,32 @@ Keys Pilot::decide(const Game& g, const platform::ScreenMetrics& screen) {
         if (mx < 0 || my < 0 || mx >= mask_w_ || my >= mask_h_) return false;
         return ship_mask_[static_cast<std::size_t>(my * mask_w_ + mx)] != 0;
     };
-    // The danger at the t-th frame from now for a ship at s.
+    // The danger at the t-th frame from now for a ship at s. Most threats are far off: a test
+    // in twips passes over them before the exact one in pixels.
     const auto danger = [&](const Ship& s, int t) {
         const auto at = static_cast<std::size_t>(t);
         int hits = 0;
         for (const auto& [x, y] : ahead.debris[at]) {
-            const int lx = ToPixels(x - s.nX, tx_), ly = ToPixels(y - s.nY, ty_);
+            const double dx = x - s.nX, dy = y - s.nY;
+            if (!MayReach(dx, -2, mask_w_ - 2, tx_) || !MayReach(dy, -2, mask_h_ - 2, ty_))
+                continue;
+            const int lx = ToPixels(dx, tx_), ly = ToPixels(dy, ty_);
             if (touches_ship(lx, ly) || touches_ship(lx + 1, ly) || touches_ship(lx, ly + 1) ||
                 touches_ship(lx + 1, ly + 1))
                 ++hits;
         }
-        for (const auto& [x, y] : ahead.shots[at])
-            if (touches_ship(ToPixels(x - s.nX, tx_), ToPixels(y - s.nY, ty_))) ++hits;
+        for (const auto& [x, y] : ahead.shots[at]) {
+            const Single dx = x - s.nX, dy = y - s.nY;
+            if (!MayReach(dx, -1, mask_w_ - 2, tx_) || !MayReach(dy, -1, mask_h_ - 2, ty_))
+                continue;
+            if (touches_ship(ToPixels(dx, tx_), ToPixels(dy, ty_))) ++hits;
+        }
         for (const auto& e : ahead.enemies[at]) {
-            const int dx = ToPixels(e.nX - s.nX, tx_);
-            const int dy = ToPixels(e.nY - s.nY, ty_);
+            const Single ex = e.nX - s.nX, ey = e.nY - s.nY;
+            if (!MayReach(ex, -22, 20, tx_) || !MayReach(ey, -11 - e.sway, 11 + e.sway, ty_))
+                continue;
+            const int dx = ToPixels(ex, tx_);
+            const int dy = ToPixels(ey, ty_);
             if (dx > -21 - 2 && dx < 19 + 2 && dy > -10 - 2 - e.sway && dy < 10 + 2 + e.sway)
                 ++hits;
         }
