@@ -9,7 +9,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "platform/display_scale.hpp"
 #include "platform/gtk/alpha_visual.hpp"
@@ -68,10 +70,25 @@ bool display_has_shape(GdkDisplay* display) {
     return XShapeQueryExtension(gdk_x11_display_get_xdisplay(display), &event, &error);
 }
 
-// A game window's background is its picture; what the server exposes it paints itself.
-GdkFilterReturn drop_exposures(GdkXEvent* xevent, GdkEvent*, gpointer) {
-    const int type = static_cast<XEvent*>(xevent)->type;
-    return type == Expose || type == GraphicsExpose ? GDK_FILTER_REMOVE : GDK_FILTER_CONTINUE;
+// The window's size as the server last told GTK of it.
+using NotifiedSize = std::optional<std::pair<int, int>>;
+
+// What of a game window's X events GTK need not see. Its background is its picture, and what
+// the server exposes it paints itself. And the server confirms every move: three times a
+// frame in play. GDK sets the place of a window it moves without the window manager at
+// once, and GTK wants only new sizes (every new size still reaches it); a managed window may
+// be moved by the window manager, so its notices all go through.
+GdkFilterReturn filter_x_events(GdkXEvent* xevent, GdkEvent*, gpointer data) {
+    const auto* e = static_cast<const XEvent*>(xevent);
+    if (e->type == Expose || e->type == GraphicsExpose) return GDK_FILTER_REMOVE;
+    if (e->type != ConfigureNotify) return GDK_FILTER_CONTINUE;
+    const XConfigureEvent& c = e->xconfigure;
+    if (!c.override_redirect || c.event != c.window) return GDK_FILTER_CONTINUE;
+    auto& notified = *static_cast<NotifiedSize*>(data);
+    const std::pair size{c.width, c.height};
+    if (notified == size) return GDK_FILTER_REMOVE;
+    notified = size;
+    return GDK_FILTER_CONTINUE;
 }
 
 // Nor does the server need to tell the program about them.
@@ -120,6 +137,7 @@ struct GtkDesktop::Window {
     WindowContents contents;                       // what the game last asked the window to show
     std::optional<WindowContents> shown;           // what the X server has as its background
     std::shared_ptr<const Background> background;  // the pixmap behind `shown`
+    NotifiedSize notified_size;
 
     // No handler may see this window half destroyed.
     ~Window() { g_signal_handlers_disconnect_by_data(widget.get(), this); }
@@ -259,7 +277,7 @@ WindowHandle GtkDesktop::create_window(std::string_view name, platform::WindowRo
     gtk_widget_realize(widget);  // so a shape can be set before the window is first shown
     // The X server paints the window from its background; GTK never draws it.
     GdkWindow* native = gtk_widget_get_window(widget);
-    gdk_window_add_filter(native, drop_exposures, nullptr);
+    gdk_window_add_filter(native, filter_x_events, &win->notified_size);
     gdk_window_freeze_updates(native);
     stop_exposures(native);
     contents_changed(*win);
