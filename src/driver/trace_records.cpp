@@ -15,6 +15,12 @@ void player_fields(Game& g, json::Fields& f) {
         .num("bHit", p.bHit);
 }
 
+// The ship's shot and the enemies' shots are written alike.
+template <class Shot>
+json::Fields& shot_fields(json::Fields& f, const Shot& s) {
+    return f.num("bState", static_cast<int>(s.bState)).num("nX", s.nX).num("nY", s.nY);
+}
+
 }  // namespace
 
 void TraceSetup(Game& g) {
@@ -57,18 +63,10 @@ void TraceFrame(Game& g) {
             .num("nMove", e.nMove)
             .close_object();
     f.close_array();
-    f.object("shot")
-        .num("bState", static_cast<int>(g.tShot[0].bState))
-        .num("nX", g.tShot[0].nX)
-        .num("nY", g.tShot[0].nY)
-        .close_object();
+    shot_fields(f.object("shot"), g.tShot[0]).close_object();
     f.array("eshots");
     for (const auto& s : g.tEShot)
-        f.item()
-            .num("bState", static_cast<int>(s.bState))
-            .num("nX", s.nX)
-            .num("nY", s.nY)
-            .close_object();
+        shot_fields(f.item(), s).close_object();
     f.close_array();
     f.num("nPower", g.frmBoss.loaded() ? g.frmBoss->nPower : 0);
     g.ws.trace_windows(f);
