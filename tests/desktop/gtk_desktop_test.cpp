@@ -217,6 +217,33 @@ TEST_F(GtkDesktop, RightClickOnALampOpensTheMenuAndItsQuitEndsTheProgramWithCode
     EXPECT_EQ(game_->wait_exit(5s), 0);
 }
 
+// The game keeps the keyboard's events from GTK while it plays. With no window manager the
+// focus stays on the lamp window when the menu and the dialog open, and their keys arrive
+// there: they must still reach them.
+TEST_F(GtkDesktop, TheMenuAndTheDialogFollowTheKeyboardWhileTheLampKeepsTheFocus) {
+    start_game();
+    const Image before = screenshot(*x_, temp("before.png"));
+    x_->run("xdotool mousemove 5 762 click 3");
+    ASSERT_TRUE(eventually(
+        [&] {
+            const Box menu = menu_box(before, screenshot(*x_, temp("menu.png")));
+            return !menu.empty() && menu.bottom - menu.top > 30;
+        },
+        3s))
+        << "no menu after a right click on a lamp";
+    x_->run("xdotool mousemove 600 300");  // the pointer off the menu selects nothing
+    press("Down");                         // "バージョン情報", the first item
+    press("Return");
+    ASSERT_TRUE(eventually([&] { return window_geometry(*x_, "バージョン情報").has_value(); }, 3s))
+        << "the keys did not choose the menu's first item";
+    std::this_thread::sleep_for(300ms);
+    ASSERT_NE(x_->run("xdotool getwindowfocus getwindowname").find("frmShe"), std::string::npos);
+    press("Return");
+    EXPECT_TRUE(eventually([&] { return !window_geometry(*x_, "バージョン情報"); }, 3s))
+        << "Return did not close the dialog";
+    EXPECT_TRUE(game_->running());
+}
+
 TEST_F(GtkDesktop, TheVersionDialogIsARealModalDialogThatOkCloses) {
     start_game();
     const Image before = screenshot(*x_, temp("before.png"));

@@ -1,5 +1,6 @@
 #include "platform/gtk/gtk_desktop.hpp"
 
+#include <X11/extensions/XInput2.h>
 #include <X11/extensions/shape.h>
 #include <gdk/gdkx.h>
 #include <poll.h>
@@ -70,25 +71,52 @@ bool display_has_shape(GdkDisplay* display) {
     return XShapeQueryExtension(gdk_x11_display_get_xdisplay(display), &event, &error);
 }
 
-// The window's size as the server last told GTK of it.
-using NotifiedSize = std::optional<std::pair<int, int>>;
+// What a game window's event filter keeps: the window's size as the server last told GTK of
+// it, and how to know the X input extension's events.
+struct EventFilter {
+    int xi_opcode = -1;
+    std::optional<std::pair<int, int>> notified_size;
+};
 
-// What of a game window's X events GTK need not see. Its background is its picture, and what
-// the server exposes it paints itself. And the server confirms every move: three times a
-// frame in play. GDK sets the place of a window it moves without the window manager at
-// once, and GTK wants only new sizes (every new size still reaches it); a managed window may
-// be moved by the window manager, so its notices all go through.
+bool is_key_event(const XEvent& e, int xi_opcode) {
+    if (e.type == KeyPress || e.type == KeyRelease) return true;
+    const XGenericEventCookie& c = e.xcookie;
+    return e.type == GenericEvent && c.extension == xi_opcode &&
+           (c.evtype == XI_KeyPress || c.evtype == XI_KeyRelease);
+}
+
+// What of a game window's X events GTK need not see:
+// - exposures: the window's background is its picture, and what the server exposes it paints
+//   itself;
+// - the server's confirmation of every move, three a frame in play: GDK sets the place of a
+//   window it moves without the window manager at once, and GTK wants only new sizes (every
+//   new size still reaches it); a managed window may be moved by the window manager, so its
+//   notices all go through;
+// - keys: the game reads the keyboard on a connection of its own, and a held key repeats 25
+//   times a second, each time through GDK (on a desktop without a window manager with a
+//   round trip to the server) and GTK. Only an open menu or dialog, which holds GTK's grab,
+//   takes them, through the window that has the focus.
 GdkFilterReturn filter_x_events(GdkXEvent* xevent, GdkEvent*, gpointer data) {
-    const auto* e = static_cast<const XEvent*>(xevent);
-    if (e->type == Expose || e->type == GraphicsExpose) return GDK_FILTER_REMOVE;
-    if (e->type != ConfigureNotify) return GDK_FILTER_CONTINUE;
-    const XConfigureEvent& c = e->xconfigure;
+    const auto& e = *static_cast<const XEvent*>(xevent);
+    auto& filter = *static_cast<EventFilter*>(data);
+    if (e.type == Expose || e.type == GraphicsExpose) return GDK_FILTER_REMOVE;
+    if (is_key_event(e, filter.xi_opcode))
+        return gtk_grab_get_current() ? GDK_FILTER_CONTINUE : GDK_FILTER_REMOVE;
+    if (e.type != ConfigureNotify) return GDK_FILTER_CONTINUE;
+    const XConfigureEvent& c = e.xconfigure;
     if (!c.override_redirect || c.event != c.window) return GDK_FILTER_CONTINUE;
-    auto& notified = *static_cast<NotifiedSize*>(data);
     const std::pair size{c.width, c.height};
-    if (notified == size) return GDK_FILTER_REMOVE;
-    notified = size;
+    if (filter.notified_size == size) return GDK_FILTER_REMOVE;
+    filter.notified_size = size;
     return GDK_FILTER_CONTINUE;
+}
+
+int xi_opcode(GdkDisplay* display) {
+    int opcode = -1, event = 0, error = 0;
+    if (!XQueryExtension(gdk_x11_display_get_xdisplay(display), "XInputExtension", &opcode, &event,
+                         &error))
+        return -1;
+    return opcode;
 }
 
 // Nor does the server need to tell the program about them.
@@ -137,7 +165,7 @@ struct GtkDesktop::Window {
     WindowContents contents;                       // what the game last asked the window to show
     std::optional<WindowContents> shown;           // what the X server has as its background
     std::shared_ptr<const Background> background;  // the pixmap behind `shown`
-    NotifiedSize notified_size;
+    EventFilter filter;
 
     // No handler may see this window half destroyed.
     ~Window() { g_signal_handlers_disconnect_by_data(widget.get(), this); }
@@ -146,6 +174,7 @@ struct GtkDesktop::Window {
 GtkDesktop::GtkDesktop()
     : display_(open_display()),
       has_shape_(display_has_shape(display_)),
+      xi_opcode_(xi_opcode(display_)),
       keys_(gdk_display_get_name(display_)),
       backgrounds_(painter_) {
     painter_.set_dpi(platform::kLogicalDpi);
@@ -277,7 +306,8 @@ WindowHandle GtkDesktop::create_window(std::string_view name, platform::WindowRo
     gtk_widget_realize(widget);  // so a shape can be set before the window is first shown
     // The X server paints the window from its background; GTK never draws it.
     GdkWindow* native = gtk_widget_get_window(widget);
-    gdk_window_add_filter(native, filter_x_events, &win->notified_size);
+    win->filter.xi_opcode = xi_opcode_;
+    gdk_window_add_filter(native, filter_x_events, &win->filter);
     gdk_window_freeze_updates(native);
     stop_exposures(native);
     contents_changed(*win);

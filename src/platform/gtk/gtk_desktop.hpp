@@ -117,6 +117,7 @@ class GtkDesktop final : public platform::Desktop {
 
     GdkDisplay* display_ = nullptr;
     bool has_shape_ = false;
+    int xi_opcode_ = -1;  // the X input extension's, for the windows' event filters
     const bool shapes_may_be_ignored_ = wayland_session();  // by the compositor, on XWayland
     KeyWatcher keys_;
     paint::Painter painter_;
