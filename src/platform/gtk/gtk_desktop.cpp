@@ -71,6 +71,14 @@ bool display_has_shape(GdkDisplay* display) {
     return XShapeQueryExtension(gdk_x11_display_get_xdisplay(display), &event, &error);
 }
 
+// The X input extension's code in its events, or -1 without the extension.
+int xi_opcode(GdkDisplay* display) {
+    int opcode = -1, event = 0, error = 0;
+    const bool present = XQueryExtension(gdk_x11_display_get_xdisplay(display), "XInputExtension",
+                                         &opcode, &event, &error);
+    return present ? opcode : -1;
+}
+
 // What a game window's event filter keeps: the window's size as the server last told GTK of
 // it, and how to know the X input extension's events.
 struct EventFilter {
@@ -111,15 +119,7 @@ GdkFilterReturn filter_x_events(GdkXEvent* xevent, GdkEvent*, gpointer data) {
     return GDK_FILTER_CONTINUE;
 }
 
-int xi_opcode(GdkDisplay* display) {
-    int opcode = -1, event = 0, error = 0;
-    if (!XQueryExtension(gdk_x11_display_get_xdisplay(display), "XInputExtension", &opcode, &event,
-                         &error))
-        return -1;
-    return opcode;
-}
-
-// Nor does the server need to tell the program about them.
+// Nor need the server send a game window's exposures at all.
 void stop_exposures(GdkWindow* window) {
     Display* x = GDK_WINDOW_XDISPLAY(window);
     XWindowAttributes attributes{};
