@@ -67,6 +67,34 @@ TEST_F(GtkBackend, ScreenMetricsComeFromThePrimaryMonitorAndItsWorkArea) {
     EXPECT_EQ(m.cy_fullscreen + m.cy_caption, 768);  // no panel: the work area is the screen
 }
 
+// The metrics are not read again every frame, but a panel that comes or goes while the game
+// runs moves the work area as soon as the window manager says so.
+TEST_F(GtkBackend, TheWorkAreaFollowsAPanelThatComesAndGoes) {
+    for (const char* tool : {"openbox", "tint2"})
+        if (!have_tool(tool)) GTEST_SKIP() << tool << " is not installed";
+    const auto bottom = [&] { return desktop_->screen().cy_fullscreen + 19; };
+    const auto within = [&](int expected) {
+        for (int i = 0; i < 400 && bottom() != expected; ++i) {
+            desktop_->pump();
+            desktop_->sleep_ms(10);
+        }
+        return bottom();
+    };
+    ASSERT_EQ(bottom(), 768);
+    Child wm({"openbox"}, x_->display(), test::temp_path("openbox.log"));
+    ASSERT_TRUE(eventually(
+        [&] {
+            return x_->run("xprop -root _NET_SUPPORTING_WM_CHECK").find("window id") !=
+                   std::string::npos;
+        },
+        15s));
+    {
+        Child panel({"tint2"}, x_->display(), test::temp_path("tint2.log"));
+        EXPECT_EQ(within(768 - 30), 768 - 30) << "the work area missed the new panel";
+    }
+    EXPECT_EQ(within(768), 768) << "the work area kept the panel that went away";
+}
+
 TEST_F(GtkBackend, TimersFireOnlyInsideThePumpAndTicksThatPiledUpCoalesce) {
     int ticks = 0;
     const auto id = desktop_->add_timer(10, [&] { ++ticks; });

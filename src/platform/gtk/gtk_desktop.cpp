@@ -30,8 +30,9 @@ namespace {
 
 // X11 coordinates are 16-bit; the game may park windows far off the screen.
 constexpr int kMaxCoordinate = 30000;
-// The metrics are read from the X server at most this often (the work area rarely changes).
-constexpr gint64 kMetricsLifetimeUs = 1'000'000;
+// The metrics are read again when the root window says the work area or the list of clients
+// changed, when the monitors change, and otherwise this often.
+constexpr gint64 kMetricsLifetimeUs = 10'000'000;
 // A pump lets everything pending through, but a pathological source that is always ready
 // must not keep it from returning.
 constexpr int kMaxIterationsPerPump = 100;
@@ -179,9 +180,45 @@ GtkDesktop::GtkDesktop()
       backgrounds_(painter_) {
     painter_.set_dpi(platform::kLogicalDpi);
     XSetIOErrorHandler(on_lost_display);  // after GDK's own, which ends without a word
+    watch_work_area();
+}
+
+// Reading the work area asks the server about every client's struts: forty round trips on a
+// desktop of twenty windows. A window manager announces on the root window every change that
+// matters (a client or panel coming or going, a new work area), so the metrics wait for that.
+void GtkDesktop::watch_work_area() {
+    GdkScreen* screen = gdk_display_get_default_screen(display_);
+    GdkWindow* root = gdk_screen_get_root_window(screen);
+    Display* x = gdk_x11_display_get_xdisplay(display_);
+    XWindowAttributes attributes{};
+    if (XGetWindowAttributes(x, GDK_WINDOW_XID(root), &attributes))
+        XSelectInput(x, GDK_WINDOW_XID(root),
+                     attributes.your_event_mask | PropertyChangeMask | StructureNotifyMask);
+    work_area_atoms_ = {gdk_x11_get_xatom_by_name_for_display(display_, "_NET_WORKAREA"),
+                        gdk_x11_get_xatom_by_name_for_display(display_, "_NET_CLIENT_LIST")};
+    gdk_window_add_filter(root, on_root_event, this);
+    g_signal_connect_swapped(screen, "monitors-changed", G_CALLBACK(forget_metrics), this);
+}
+
+GdkFilterReturn GtkDesktop::on_root_event(GdkXEvent* xevent, GdkEvent*, gpointer data) {
+    const auto& e = *static_cast<const XEvent*>(xevent);
+    auto* self = static_cast<GtkDesktop*>(data);
+    const auto& atoms = self->work_area_atoms_;
+    if (e.type == ConfigureNotify ||
+        (e.type == PropertyNotify &&
+         std::find(atoms.begin(), atoms.end(), e.xproperty.atom) != atoms.end()))
+        self->metrics_.reset();
+    return GDK_FILTER_CONTINUE;
+}
+
+void GtkDesktop::forget_metrics(gpointer data) {
+    static_cast<GtkDesktop*>(data)->metrics_.reset();
 }
 
 GtkDesktop::~GtkDesktop() {
+    GdkScreen* screen = gdk_display_get_default_screen(display_);
+    gdk_window_remove_filter(gdk_screen_get_root_window(screen), on_root_event, this);
+    g_signal_handlers_disconnect_by_data(screen, this);
     for (auto& [id, timer] : timers_)
         g_source_destroy(timer.source.get());
     windows_.clear();

@@ -8,6 +8,7 @@
 
 #include <gtk/gtk.h>
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -90,9 +91,12 @@ class GtkDesktop final : public platform::Desktop {
     static gboolean on_focus_in(GtkWidget* widget, GdkEventFocus* event, gpointer data);
     static gboolean on_map(GtkWidget* widget, GdkEvent* event, gpointer data);
     static gboolean on_timeout(gpointer data);
+    static GdkFilterReturn on_root_event(GdkXEvent* xevent, GdkEvent* event, gpointer data);
+    static void forget_metrics(gpointer data);
 
     Window* find(platform::WindowHandle w);
     const Metrics& metrics();
+    void watch_work_area();
     void update_mapping(Window& win);
     void take_focus(Window& win);
     // A window's new contents reach the X server before anything that shows more of it (a
@@ -118,6 +122,7 @@ class GtkDesktop final : public platform::Desktop {
     GdkDisplay* display_ = nullptr;
     bool has_shape_ = false;
     int xi_opcode_ = -1;  // the X input extension's, for the windows' event filters
+    std::array<unsigned long, 2> work_area_atoms_{};  // root properties that move the work area
     const bool shapes_may_be_ignored_ = wayland_session();  // by the compositor, on XWayland
     KeyWatcher keys_;
     paint::Painter painter_;
