@@ -8,6 +8,13 @@
 
 namespace pw::json {
 
+// A byte as two lowercase hex digits.
+inline void append_hex_byte(std::string& out, unsigned char b) {
+    constexpr char digits[] = "0123456789abcdef";
+    out += digits[b >> 4];
+    out += digits[b & 15];
+}
+
 inline void append_string(std::string& out, std::string_view s) {
     out += '"';
     // Plain characters go over in runs: the trace writes thousands of names a second.
@@ -34,10 +41,8 @@ inline void append_string(std::string& out, std::string_view s) {
                 out += "\\t";
                 break;
             default: {
-                constexpr char hex[] = "0123456789abcdef";
                 out += "\\u00";
-                out += hex[c >> 4];
-                out += hex[c & 15];
+                append_hex_byte(out, c);
             }
         }
     }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <string>
 
 #include "platform/json.hpp"
 #include "windows/controls.hpp"
@@ -62,15 +64,10 @@ void WindowSystem::trace_windows(json::Fields& record) const {
         else
             record.raw("rects", "null");
         const Colour c = form->BackColor();
-        constexpr char kHex[] = "0123456789abcdef";
-        const char back[] = {'#',
-                             kHex[c.r >> 4],
-                             kHex[c.r & 15],
-                             kHex[c.g >> 4],
-                             kHex[c.g & 15],
-                             kHex[c.b >> 4],
-                             kHex[c.b & 15]};
-        record.str("back", {back, sizeof back});
+        std::string back = "#";
+        for (const std::uint8_t b : {c.r, c.g, c.b})
+            json::append_hex_byte(back, b);
+        record.str("back", back);
         if (const auto n = form->PictureNumber())
             record.num("picture", *n);
         else

@@ -80,13 +80,6 @@ int xi_opcode(GdkDisplay* display) {
     return present ? opcode : -1;
 }
 
-// What a game window's event filter keeps: the window's size as the server last told GTK of
-// it, and how to know the X input extension's events.
-struct EventFilter {
-    int xi_opcode = -1;
-    std::optional<std::pair<int, int>> notified_size;
-};
-
 bool is_key_event(const XEvent& e, int xi_opcode) {
     if (e.type == KeyPress || e.type == KeyRelease) return true;
     const XGenericEventCookie& c = e.xcookie;
@@ -94,38 +87,12 @@ bool is_key_event(const XEvent& e, int xi_opcode) {
            (c.evtype == XI_KeyPress || c.evtype == XI_KeyRelease);
 }
 
-// What of a game window's X events GTK need not see:
-// - exposures: the window's background is its picture, and what the server exposes it paints
-//   itself;
-// - the server's confirmation of every move, three a frame in play: GDK sets the place of a
-//   window it moves without the window manager at once, and GTK wants only new sizes (every
-//   new size still reaches it); a managed window may be moved by the window manager, so its
-//   notices all go through;
-// - keys: the game reads the keyboard on a connection of its own, and a held key repeats 25
-//   times a second, each time through GDK (on a desktop without a window manager with a
-//   round trip to the server) and GTK. Only an open menu or dialog, which holds GTK's grab,
-//   takes them, through the window that has the focus.
-GdkFilterReturn filter_x_events(GdkXEvent* xevent, GdkEvent*, gpointer data) {
-    const auto& e = *static_cast<const XEvent*>(xevent);
-    auto& filter = *static_cast<EventFilter*>(data);
-    if (e.type == Expose || e.type == GraphicsExpose) return GDK_FILTER_REMOVE;
-    if (is_key_event(e, filter.xi_opcode))
-        return gtk_grab_get_current() ? GDK_FILTER_CONTINUE : GDK_FILTER_REMOVE;
-    if (e.type != ConfigureNotify) return GDK_FILTER_CONTINUE;
-    const XConfigureEvent& c = e.xconfigure;
-    if (!c.override_redirect || c.event != c.window) return GDK_FILTER_CONTINUE;
-    const std::pair size{c.width, c.height};
-    if (filter.notified_size == size) return GDK_FILTER_REMOVE;
-    filter.notified_size = size;
-    return GDK_FILTER_CONTINUE;
-}
-
-// Nor need the server send a game window's exposures at all.
-void stop_exposures(GdkWindow* window) {
+// Changes which events the server sends this program about `window`, keeping GDK's others.
+void change_event_mask(GdkWindow* window, long add, long remove) {
     Display* x = GDK_WINDOW_XDISPLAY(window);
     XWindowAttributes attributes{};
     if (XGetWindowAttributes(x, GDK_WINDOW_XID(window), &attributes))
-        XSelectInput(x, GDK_WINDOW_XID(window), attributes.your_event_mask & ~ExposureMask);
+        XSelectInput(x, GDK_WINDOW_XID(window), (attributes.your_event_mask | add) & ~remove);
 }
 
 int mouse_button_code(guint button) {
@@ -166,7 +133,7 @@ struct GtkDesktop::Window {
     WindowContents contents;                       // what the game last asked the window to show
     std::optional<WindowContents> shown;           // what the X server has as its background
     std::shared_ptr<const Background> background;  // the pixmap behind `shown`
-    EventFilter filter;
+    std::optional<std::pair<int, int>> notified_size;  // as the server last told GTK of it
 
     // No handler may see this window half destroyed.
     ~Window() { g_signal_handlers_disconnect_by_data(widget.get(), this); }
@@ -189,11 +156,7 @@ GtkDesktop::GtkDesktop()
 void GtkDesktop::watch_work_area() {
     GdkScreen* screen = gdk_display_get_default_screen(display_);
     GdkWindow* root = gdk_screen_get_root_window(screen);
-    Display* x = gdk_x11_display_get_xdisplay(display_);
-    XWindowAttributes attributes{};
-    if (XGetWindowAttributes(x, GDK_WINDOW_XID(root), &attributes))
-        XSelectInput(x, GDK_WINDOW_XID(root),
-                     attributes.your_event_mask | PropertyChangeMask | StructureNotifyMask);
+    change_event_mask(root, PropertyChangeMask | StructureNotifyMask, 0);
     work_area_atoms_ = {gdk_x11_get_xatom_by_name_for_display(display_, "_NET_WORKAREA"),
                         gdk_x11_get_xatom_by_name_for_display(display_, "_NET_CLIENT_LIST")};
     gdk_window_add_filter(root, on_root_event, this);
@@ -343,10 +306,9 @@ WindowHandle GtkDesktop::create_window(std::string_view name, platform::WindowRo
     gtk_widget_realize(widget);  // so a shape can be set before the window is first shown
     // The X server paints the window from its background; GTK never draws it.
     GdkWindow* native = gtk_widget_get_window(widget);
-    win->filter.xi_opcode = xi_opcode_;
-    gdk_window_add_filter(native, filter_x_events, &win->filter);
+    gdk_window_add_filter(native, on_x_event, win.get());
     gdk_window_freeze_updates(native);
-    stop_exposures(native);
+    change_event_mask(native, 0, ExposureMask);  // nor need the server send its exposures
     contents_changed(*win);
     turn_compositor_effects_off(widget);
     // Not on a Wayland session, which has no X compositor and may ignore the empty shape.
@@ -546,6 +508,32 @@ gboolean GtkDesktop::on_focus_in(GtkWidget*, GdkEventFocus*, gpointer data) {
     auto* win = static_cast<Window*>(data);
     win->desktop->inputs_.push_back(Input{win->handle, true, 0, 0, 0, nullptr});
     return FALSE;
+}
+
+// What of a game window's X events GTK need not see:
+// - exposures: the window's background is its picture, and what the server exposes it paints
+//   itself;
+// - the server's confirmation of every move, three a frame in play: GDK sets the place of a
+//   window it moves without the window manager at once, and GTK wants only new sizes (every
+//   new size still reaches it); a managed window may be moved by the window manager, so its
+//   notices all go through;
+// - keys: the game reads the keyboard on a connection of its own, and a held key repeats 25
+//   times a second, each time through GDK (on a desktop without a window manager with a
+//   round trip to the server) and GTK. Only an open menu or dialog, which holds GTK's grab,
+//   takes them, through the window that has the focus.
+GdkFilterReturn GtkDesktop::on_x_event(GdkXEvent* xevent, GdkEvent*, gpointer data) {
+    const auto& e = *static_cast<const XEvent*>(xevent);
+    auto* win = static_cast<Window*>(data);
+    if (e.type == Expose || e.type == GraphicsExpose) return GDK_FILTER_REMOVE;
+    if (is_key_event(e, win->desktop->xi_opcode_))
+        return gtk_grab_get_current() ? GDK_FILTER_CONTINUE : GDK_FILTER_REMOVE;
+    if (e.type != ConfigureNotify) return GDK_FILTER_CONTINUE;
+    const XConfigureEvent& c = e.xconfigure;
+    if (!c.override_redirect || c.event != c.window) return GDK_FILTER_CONTINUE;
+    const std::pair size{c.width, c.height};
+    if (win->notified_size == size) return GDK_FILTER_REMOVE;
+    win->notified_size = size;
+    return GDK_FILTER_CONTINUE;
 }
 
 gboolean GtkDesktop::on_map(GtkWidget*, GdkEvent*, gpointer data) {

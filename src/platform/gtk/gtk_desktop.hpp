@@ -91,6 +91,8 @@ class GtkDesktop final : public platform::Desktop {
     static gboolean on_focus_in(GtkWidget* widget, GdkEventFocus* event, gpointer data);
     static gboolean on_map(GtkWidget* widget, GdkEvent* event, gpointer data);
     static gboolean on_timeout(gpointer data);
+    // The game windows' X events GTK need not see never reach it.
+    static GdkFilterReturn on_x_event(GdkXEvent* xevent, GdkEvent* event, gpointer data);
     static GdkFilterReturn on_root_event(GdkXEvent* xevent, GdkEvent* event, gpointer data);
     static void forget_metrics(gpointer data);
 
@@ -121,7 +123,7 @@ class GtkDesktop final : public platform::Desktop {
 
     GdkDisplay* display_ = nullptr;
     bool has_shape_ = false;
-    int xi_opcode_ = -1;  // the X input extension's, for the windows' event filters
+    int xi_opcode_ = -1;  // the X input extension's, to know its key events
     std::array<unsigned long, 2> work_area_atoms_{};  // root properties that move the work area
     const bool shapes_may_be_ignored_ = wayland_session();  // by the compositor, on XWayland
     KeyWatcher keys_;
