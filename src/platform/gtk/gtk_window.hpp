@@ -1,0 +1,40 @@
+// What the GTK desktop keeps of each game window, shared by the files that make up the desktop.
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include <memory>
+#include <optional>
+#include <utility>
+
+#include "platform/gtk/gtk_desktop.hpp"
+
+namespace pw::gtk {
+
+struct GtkDesktop::Window {
+    GtkDesktop* desktop = nullptr;
+    platform::WindowHandle handle = 0;
+    platform::WindowRole role{};
+    platform::WindowEvents events;
+    WidgetPtr widget;
+    int left = 0, top = 0, width = 0, height = 0;
+    bool visible = false;
+    bool mapped = false;       // shown to GTK
+    bool viewable = false;     // the X server has mapped it
+    bool wants_focus = false;  // focus() came before the window was viewable
+    bool contents_pending = false;
+    bool alpha = false;  // the window has an alpha channel
+    std::optional<Region> shape;
+    WindowContents contents;                       // what the game last asked the window to show
+    std::optional<WindowContents> shown;           // what the X server has as its background
+    std::shared_ptr<const Background> background;  // the pixmap behind `shown`
+    std::optional<std::pair<int, int>> notified_size;  // as the server last told GTK of it
+
+    // No handler may see this window half destroyed.
+    ~Window() { g_signal_handlers_disconnect_by_data(widget.get(), this); }
+};
+
+// Changes which events the server sends this program about `window`, keeping GDK's others.
+void change_event_mask(GdkWindow* window, long add, long remove);
+
+}  // namespace pw::gtk
