@@ -18,7 +18,7 @@ win32=(g++-mingw-w64-i686-posix wine file unzip)
 win32_on_32bit=(wine32:i386)
 win32_on_64bit_only=(g++-mingw-w64-x86-64-posix wine64)
 # Making and checking the Debian package and the install tree.
-package=(dpkg-dev file lintian desktop-file-utils appstream man-db)
+package=(dpkg-dev debhelper file lintian desktop-file-utils appstream man-db)
 # KWin on Wayland (with Xwayland and its screenshot tool) and on X11, for test-compositors.sh.
 compositors=(kwin-wayland xwayland kde-spectacle qtwayland5 kwin-x11 dbus-daemon dbus-bin)
 gnome=(gnome-shell gnome-screenshot xwayland dbus-daemon dbus-bin)

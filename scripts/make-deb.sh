@@ -1,16 +1,31 @@
 #!/usr/bin/env bash
-# Makes the Debian package BUILD-DIR/packages/petalwing_<version>_amd64.deb: a Release build
-# installed under /usr with the program in /usr/games, as Debian keeps games, packed by CPack,
-# which computes the run-time dependencies with dpkg-shlibdeps.
+# Makes the Debian packages the Debian way, from debian/ with debhelper: the sources are copied
+# to BUILD-DIR/petalwing-<version> and built there by dpkg-buildpackage (Debian's hardening
+# flags, the program in /usr/games), so the checkout stays clean. The packages land in
+# BUILD-DIR: petalwing_<version>_<arch>.deb and its debug symbols,
+# petalwing-dbgsym_<version>_<arch>.deb. Prints their paths, the program's package last.
 #   scripts/make-deb.sh [BUILD-DIR]     default build/deb
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build/deb}
 
 scripts/install-deps.sh build package
-cmake -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
-  -DCMAKE_INSTALL_BINDIR=games -DPETALWING_TESTS=OFF -DPETALWING_BENCH=OFF >/dev/null
-cmake --build "$build" --parallel 2
-(cd "$build" && cpack -G DEB >/dev/null)
-version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
-echo "$build/packages/petalwing_${version}_amd64.deb"
+version=$(dpkg-parsechangelog -S Version)
+arch=$(dpkg-architecture -q DEB_HOST_ARCH)
+tree=$build/petalwing-$version
+rm -rf "$tree" "$build"/petalwing*_"$version"_"$arch".*
+mkdir -p "$tree"
+# The files of the checkout (committed or not, but not ignored ones such as build/).
+if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+  git ls-files -z --cached --others --exclude-standard | xargs -0 ls -d 2>/dev/null |
+    tar -cf - -T - | tar -xf - -C "$tree"
+else
+  tar -cf - --exclude=./build --exclude=./.git . | tar -xf - -C "$tree"
+fi
+(cd "$tree" && dpkg-buildpackage -us -uc -b -jauto >../dpkg-buildpackage.log 2>&1) || {
+  tail -40 "$build/dpkg-buildpackage.log" >&2
+  echo "make-deb: dpkg-buildpackage failed; the whole log is $build/dpkg-buildpackage.log" >&2
+  exit 1
+}
+echo "$build/petalwing-dbgsym_${version}_${arch}.deb"
+echo "$build/petalwing_${version}_${arch}.deb"
