@@ -15,12 +15,13 @@ arch=$(dpkg-architecture -q DEB_HOST_ARCH)
 tree=$build/petalwing-$version
 rm -rf "$tree" "$build"/petalwing*_"$version"_"$arch".*
 mkdir -p "$tree"
-# The files of the checkout (committed or not, but not ignored ones such as build/).
+# The files of the checkout (committed or not, but not ignored ones such as build/; a tracked
+# file deleted in the checkout is left out with a warning).
 if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
-  git ls-files -z --cached --others --exclude-standard | xargs -0 ls -d 2>/dev/null |
-    tar -cf - -T - | tar -xf - -C "$tree"
+  git ls-files -z --cached --others --exclude-standard |
+    tar --null -T - --ignore-failed-read -cf - | tar -xf - -C "$tree"
 else
-  tar -cf - --exclude=./build --exclude=./.git . | tar -xf - -C "$tree"
+  tar --exclude=./build --exclude=./.git -cf - . | tar -xf - -C "$tree"
 fi
 (cd "$tree" && dpkg-buildpackage -us -uc -b -jauto >../dpkg-buildpackage.log 2>&1) || {
   tail -40 "$build/dpkg-buildpackage.log" >&2
