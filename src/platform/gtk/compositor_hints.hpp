@@ -12,8 +12,9 @@ namespace pw::gtk {
 // lamp stays a normal window that the window manager keeps above and lets take the focus.
 void declare_window_type(GtkWindow* window, bool lamp);
 
-// Once it is realized: no shadow (_COMPTON_SHADOW, honoured by picom and compton), and never
-// drawn past the compositor (a full-screen sprite is mostly holes).
+// Once it is realized and before it is first shown: no shadow (_COMPTON_SHADOW, honoured by
+// picom and compton), never drawn past the compositor (a full-screen sprite is mostly holes), and
+// no frame-sync counters for a compositor to wait on (GTK never paints the window).
 void turn_compositor_effects_off(GtkWidget* widget);
 
 // `xcompmgr -c` draws no shadow for a window with an alpha channel, but it looks at a window's
