@@ -190,6 +190,31 @@ TEST_F(Compositor, XcompmgrsClientShadowsWithDocksShadedLeaveTheDesktopUndimmed)
     expect_desktop_untouched_while_shots_fly(kXcompmgrShadowReach);
 }
 
+// The lamp is an ordinary window that no window manager takes in here; xcompmgr shaded its
+// whole box in most first games on a fresh X server (896 pixels down to grey 97).
+TEST_F(Compositor, XcompmgrsClientShadowsCastNoBoxUnderTheLampInTheFirstGame) {
+    if (!have_tool("xcompmgr")) GTEST_SKIP() << "xcompmgr is not installed";
+    paint_background();
+    ASSERT_TRUE(beside({"xcompmgr", "-c"}, [] { return true; }));
+    std::this_thread::sleep_for(1s);
+    ASSERT_TRUE(helpers_.back()->running()) << "xcompmgr did not start";
+    start_game();
+    std::this_thread::sleep_for(1s);  // the compositor's shadows are drawn
+    const auto lamp = window_geometry(*x_, "frmShe");
+    ASSERT_TRUE(lamp.has_value());
+    const Image shot = screenshot(*x_, temp("title.png"));
+    ASSERT_TRUE(shot.ok());
+    const Geometry around = grown(*lamp, kXcompmgrShadowReach);
+    int dimmed = 0;
+    for (int y = std::max(around.y, 0); y < std::min(bottom(around), shot.height()); ++y)
+        for (int x = std::max(around.x, 0); x < std::min(around.x + around.width, shot.width());
+             ++x) {
+            const Rgb c = shot.at(x, y);
+            dimmed += !inside(*lamp, x, y) && c.r == c.g && c.g == c.b && c.r < kGrey.r;
+        }
+    EXPECT_EQ(dimmed, 0) << "the lamp casts a shadow";
+}
+
 // Weston's XWayland ignores X shapes: only the windows' transparency cuts them there.
 TEST(Weston, TheTitleShowsTheSilhouettesOnTheBackgroundNotSlabs) {
     for (const char* tool : {"weston", "Xwayland", "weston-screenshooter", "xwininfo"})

@@ -4,6 +4,7 @@
 #include <X11/extensions/shape.h>
 #include <gdk/gdkx.h>
 
+#include <string_view>
 #include <vector>
 
 namespace pw::gtk {
@@ -56,6 +57,12 @@ void turn_compositor_effects_off(GtkWidget* widget) {
     set_cardinal(window, "_COMPTON_SHADOW", kNoShadow);
     set_cardinal(window, "_NET_WM_BYPASS_COMPOSITOR", kNeverBypass);
     leave_frame_sync(window);
+}
+
+bool window_manager_running(GtkWidget* widget) {
+    GdkScreen* screen = gtk_widget_get_screen(widget);
+    return !GDK_IS_X11_SCREEN(screen) ||
+           std::string_view(gdk_x11_screen_get_window_manager_name(screen)) != "unknown";
 }
 
 void show_to_compositors_unseen(GtkWidget* widget) {

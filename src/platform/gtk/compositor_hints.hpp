@@ -22,7 +22,12 @@ void turn_compositor_effects_off(GtkWidget* widget);
 // the shadow of its whole rectangle and keeps it until it is next unmapped. So a sprite is mapped
 // and unmapped once when it is made, cut to nothing, before the game first moves it. Once the
 // window is realized and before it is first shown; only where the X server has the Shape
-// extension.
+// extension. The lamp, a managed window, too where no window manager runs (it would take the
+// window in and let it go again): otherwise the lamp cast a box shadow in most first games on a
+// fresh X server.
 void show_to_compositors_unseen(GtkWidget* widget);
+
+// Whether a window manager runs on the widget's screen (GDK keeps the answer).
+bool window_manager_running(GtkWidget* widget);
 
 }  // namespace pw::gtk

@@ -71,7 +71,9 @@ WindowHandle GtkDesktop::create_window(std::string_view name, platform::WindowRo
     contents_changed(*win);
     turn_compositor_effects_off(widget);
     // Not on a Wayland session, which has no X compositor and may ignore the empty shape.
-    if (!lamp && has_shape_ && !shapes_may_be_ignored_) show_to_compositors_unseen(widget);
+    // The lamp too where no window manager would take it in and let it go again.
+    if (has_shape_ && !shapes_may_be_ignored_ && (!lamp || !window_manager_running(widget)))
+        show_to_compositors_unseen(widget);
     const WindowHandle h = win->handle;
     windows_.emplace(h, std::move(win));
     return h;
