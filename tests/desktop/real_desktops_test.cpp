@@ -271,6 +271,52 @@ TEST(Weston, TheTitleShowsTheSilhouettesOnTheBackgroundNotSlabs) {
     std::system(("rm -rf " + runtime).c_str());
 }
 
+// Weston on an X server of its own has a keyboard (headless weston has no seat at all, so no
+// window there ever becomes active): the lamp takes the focus when the game starts, and the
+// keys typed into weston reach the game.
+TEST_F(DesktopTest, UnderWestonWithAKeyboardTheLampTakesTheFocusAndSpaceStartsTheGame) {
+    for (const char* tool : {"weston", "Xwayland"})
+        if (!have_tool(tool)) GTEST_SKIP() << tool << " is not installed";
+    const std::string runtime = "/tmp/petalwing-weston-keys-" + std::to_string(getpid());
+    mkdir(runtime.c_str(), 0700);
+    setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+    const std::string socket = "petalwing-keys-" + std::to_string(getpid());
+    const std::string log = runtime + "/weston.log";
+    Child weston(
+        {"weston", "--backend=x11-backend.so", "--use-pixman", "--width=1024", "--height=768",
+         "--xwayland", "--idle-time=0", "--socket=" + socket, "--log=" + log},
+        x_->display(), runtime + "/weston.out");
+    std::string display;
+    ASSERT_TRUE(eventually(
+        [&] {
+            std::ifstream in(log);
+            std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            std::smatch m;
+            if (!std::regex_search(all, m, std::regex(R"(xserver listening on display (:\d+))")))
+                return false;
+            display = m[1];
+            return true;
+        },
+        15s))
+        << "weston did not start XWayland";
+    const auto inner = Xvfb::attach(display);
+    x_->run("xdotool mousemove 512 384");  // the keys go to weston's window, under the pointer
+    Child game({kExe}, display, runtime + "/game.log", -1, socket);
+    ASSERT_TRUE(eventually([&] { return window_geometry(*inner, "frmSTAFF").has_value(); }, 20s))
+        << "the title never showed";
+    EXPECT_TRUE(eventually(
+        [&] { return inner->run("xdotool getwindowfocus getwindowname") == "frmShe\n"; }, 10s))
+        << "the lamp did not take the focus";
+    press("space");
+    EXPECT_TRUE(eventually([&] { return window_geometry(*inner, "frmPlayer").has_value(); }, 5s))
+        << "Space did not reach the game";
+    game.terminate();
+    game.wait_exit(5s);
+    weston.terminate();
+    weston.wait_exit(5s);
+    std::system(("rm -rf " + runtime).c_str());
+}
+
 // Sway's XWayland ignores X shapes too. Sway will not run as root, so as root the test runs
 // it, and the game beside it, as the unprivileged user nobody.
 TEST(Sway, TheTitleShowsTheSilhouettesOnTheBackgroundNotSlabs) {
