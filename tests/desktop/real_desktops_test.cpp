@@ -111,6 +111,13 @@ TEST_F(TwoMonitors, ThePrimarysGroundStandsOnItsOwnPanelWhateverTheWorkAreaSays)
 // `shadow_reach` from every window but the full-screen ones keeps it.
 class Compositor : public RealDesktop {
   protected:
+    // Starts the compositor `argv` over the grey desktop; whether it keeps running.
+    bool start_compositor(const std::vector<std::string>& argv) {
+        paint_background();
+        if (!beside(argv, [] { return true; })) return false;
+        std::this_thread::sleep_for(1s);
+        return helpers_.back()->running();
+    }
     void expect_desktop_untouched_while_shots_fly(int shadow_reach = 0) {
         start_game("", {"--autopilot"});
         int shots = 0;
@@ -157,10 +164,7 @@ TEST_F(Compositor, PicomWithItsSampleSettingsDrawsNoShadowOrDimmingAroundTheSpri
     // The sample as it is, but for vsync, which a virtual screen does not have.
     const std::string config = temp("picom.conf");
     x_->run("sed 's/^vsync = true;/vsync = false;/' " + sample + " > " + config);
-    paint_background();
-    ASSERT_TRUE(beside({"picom", "--config", config}, [] { return true; }));
-    std::this_thread::sleep_for(1s);
-    ASSERT_TRUE(helpers_.back()->running()) << "picom did not start";
+    ASSERT_TRUE(start_compositor({"picom", "--config", config})) << "picom did not start";
     expect_desktop_untouched_while_shots_fly();
 }
 
@@ -170,11 +174,8 @@ constexpr int kXcompmgrShadowReach = 21;
 
 TEST_F(Compositor, XcompmgrsClientShadowsSpareTheSprites) {
     if (!have_tool("xcompmgr")) GTEST_SKIP() << "xcompmgr is not installed";
-    paint_background();
     // -C: no shadows on docks, which every sprite says it is.
-    ASSERT_TRUE(beside({"xcompmgr", "-c", "-C"}, [] { return true; }));
-    std::this_thread::sleep_for(1s);
-    ASSERT_TRUE(helpers_.back()->running()) << "xcompmgr did not start";
+    ASSERT_TRUE(start_compositor({"xcompmgr", "-c", "-C"})) << "xcompmgr did not start";
     expect_desktop_untouched_while_shots_fly();
 }
 
@@ -183,21 +184,32 @@ TEST_F(Compositor, XcompmgrsClientShadowsSpareTheSprites) {
 // and the debris would dim the whole desktop.
 TEST_F(Compositor, XcompmgrsClientShadowsWithDocksShadedLeaveTheDesktopUndimmed) {
     if (!have_tool("xcompmgr")) GTEST_SKIP() << "xcompmgr is not installed";
-    paint_background();
-    ASSERT_TRUE(beside({"xcompmgr", "-c"}, [] { return true; }));
-    std::this_thread::sleep_for(1s);
-    ASSERT_TRUE(helpers_.back()->running()) << "xcompmgr did not start";
+    ASSERT_TRUE(start_compositor({"xcompmgr", "-c"})) << "xcompmgr did not start";
     expect_desktop_untouched_while_shots_fly(kXcompmgrShadowReach);
+}
+
+// The display of weston's XWayland once weston's log says it listens; empty if it never does.
+std::string weston_xwayland_display(const std::string& log) {
+    std::string display;
+    eventually(
+        [&] {
+            std::ifstream in(log);
+            std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            std::smatch m;
+            if (!std::regex_search(all, m, std::regex(R"(xserver listening on display (:\d+))")))
+                return false;
+            display = m[1];
+            return true;
+        },
+        15s);
+    return display;
 }
 
 // The lamp is an ordinary window that no window manager takes in here; xcompmgr shaded its
 // whole box in most first games on a fresh X server (896 pixels down to grey 97).
 TEST_F(Compositor, XcompmgrsClientShadowsCastNoBoxUnderTheLampInTheFirstGame) {
     if (!have_tool("xcompmgr")) GTEST_SKIP() << "xcompmgr is not installed";
-    paint_background();
-    ASSERT_TRUE(beside({"xcompmgr", "-c"}, [] { return true; }));
-    std::this_thread::sleep_for(1s);
-    ASSERT_TRUE(helpers_.back()->running()) << "xcompmgr did not start";
+    ASSERT_TRUE(start_compositor({"xcompmgr", "-c"})) << "xcompmgr did not start";
     start_game();
     std::this_thread::sleep_for(1s);  // the compositor's shadows are drawn
     const auto lamp = window_geometry(*x_, "frmShe");
@@ -227,19 +239,8 @@ TEST(Weston, TheTitleShowsTheSilhouettesOnTheBackgroundNotSlabs) {
     Child weston({"weston", "--backend=headless-backend.so", "--use-pixman", "--width=1024",
                   "--height=768", "--xwayland", "--debug", "--idle-time=0", "--socket=" + socket},
                  "", log, -1, "");
-    std::string display;
-    ASSERT_TRUE(eventually(
-        [&] {
-            std::ifstream in(log);
-            std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-            std::smatch m;
-            if (!std::regex_search(all, m, std::regex(R"(xserver listening on display (:\d+))")))
-                return false;
-            display = m[1];
-            return true;
-        },
-        15s))
-        << "weston did not start XWayland";
+    const std::string display = weston_xwayland_display(log);
+    ASSERT_FALSE(display.empty()) << "weston did not start XWayland";
     const auto x = Xvfb::attach(display);
     Child game({kExe}, display, runtime + "/game.log");
     ASSERT_TRUE(eventually([&] { return window_geometry(*x, "frmSTAFF").has_value(); }, 20s))
@@ -286,19 +287,8 @@ TEST_F(DesktopTest, UnderWestonWithAKeyboardTheLampTakesTheFocusAndSpaceStartsTh
         {"weston", "--backend=x11-backend.so", "--use-pixman", "--width=1024", "--height=768",
          "--xwayland", "--idle-time=0", "--socket=" + socket, "--log=" + log},
         x_->display(), runtime + "/weston.out");
-    std::string display;
-    ASSERT_TRUE(eventually(
-        [&] {
-            std::ifstream in(log);
-            std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-            std::smatch m;
-            if (!std::regex_search(all, m, std::regex(R"(xserver listening on display (:\d+))")))
-                return false;
-            display = m[1];
-            return true;
-        },
-        15s))
-        << "weston did not start XWayland";
+    const std::string display = weston_xwayland_display(log);
+    ASSERT_FALSE(display.empty()) << "weston did not start XWayland";
     const auto inner = Xvfb::attach(display);
     x_->run("xdotool mousemove 512 384");  // the keys go to weston's window, under the pointer
     Child game({kExe}, display, runtime + "/game.log", -1, socket);
