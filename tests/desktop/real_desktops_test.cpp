@@ -342,8 +342,11 @@ TEST(Sway, TheTitleShowsTheSilhouettesOnTheBackgroundNotSlabs) {
         return x->run(as_user + "env DISPLAY=" + display + " xwininfo -name " + name)
                    .find("IsViewable") != std::string::npos;
     };
-    Child game({"sh", "-c", "exec " + as_user + "env DISPLAY=" + display + " " + kExe}, "",
-               dir + "/game.log");
+    // The game gets sway's socket and Wayland display, as every program sway starts does.
+    Child game({"sh", "-c",
+                "exec " + as_user + "env DISPLAY=" + display + " WAYLAND_DISPLAY=wayland-1" +
+                    " SWAYSOCK=$(ls " + dir + "/run/sway-ipc.*) " + kExe},
+               "", dir + "/game.log");
     ASSERT_TRUE(eventually([&] { return viewable("frmSTAFF"); }, 20s)) << "the title never showed";
     std::this_thread::sleep_for(1s);
     const std::string png = dir + "/run/screen.png";
@@ -351,14 +354,19 @@ TEST(Sway, TheTitleShowsTheSilhouettesOnTheBackgroundNotSlabs) {
     const Image shot(png);
     ASSERT_TRUE(shot.ok());
     // Sway's background is plain grey; a window drawn as its whole rectangle shows black.
-    int slab = 0, lamp = 0;
+    // Sway would centre the lamp; asked through its socket, it puts it in the lower left
+    // corner, at its own size (the lamps' pixels, and nothing of them elsewhere).
+    int slab = 0, lamp = 0, lamp_lower_left = 0;
     for (int y = 0; y < shot.height(); ++y)
         for (int x = 0; x < shot.width(); ++x) {
             slab += shot.at(x, y) == Rgb{0, 0, 0};
-            lamp += shot.at(x, y) == Rgb{0, 255, 0};
+            const bool green = shot.at(x, y) == Rgb{0, 255, 0};
+            lamp += green;
+            lamp_lower_left += green && x < 25 && y >= shot.height() - 11;
         }
     EXPECT_LT(slab, 2000) << "windows show as slabs";
     EXPECT_GE(lamp, 2 * 10 * 9) << "no lamps";
+    EXPECT_EQ(lamp_lower_left, lamp) << "the lamp is not in the lower left corner";
     game.terminate();
     game.wait_exit(5s);
     sway.terminate();
