@@ -2,27 +2,31 @@
 # Plays the game under compositors that the desktop tests cannot start by themselves and checks
 # the compositor's own screenshots, with a striped desktop window behind the game:
 #   - the title is the virtual desktop's picture of it, pixel for pixel;
-#   - stopped three times during an autopilot game: the stripes everywhere outside the game's
-#     silhouettes (no trails, no sprite left where it was), the scenery as on the virtual
-#     desktop, every sprite drawn;
+#   - one autopilot game to its ending, stopped twice in play, in the boss fight, in the staff
+#     roll and among the petals: the stripes everywhere outside the game's silhouettes (no
+#     trails, no sprite left where it was), the scenery as on the virtual desktop, every sprite
+#     drawn;
 #   - once the game has ended: the stripes everywhere.
 #
 #   scripts/test-compositors.sh [kwin-wayland] [kwin-x11] [gnome]     (default: all three)
 #
 # Each compositor runs in a private mount and network namespace, with its own /tmp, X sockets
-# and session bus, so it never meets another X server on this machine; the script ends every
-# process it starts. Needs root (for the namespace), a build in build/default (or
-# PETALWING_BUILD), and the Debian packages kwin-wayland, xwayland, kde-spectacle and
-# qtwayland5 (KWin on Wayland), kwin-x11 and xvfb (KWin on X11), gnome-shell and
-# gnome-screenshot (GNOME on Wayland): `scripts/install-deps.sh test compositors gnome`. A
-# compositor whose packages are missing is skipped. Pictures and logs go to
-# build/compositors/NAME/.
+# and session bus, so it never meets another X server on this machine; the compositors run side
+# by side and report in turn. The script ends every process it starts. Needs root
+# (for the namespace), a build in build/default (or PETALWING_BUILD), and the Debian packages
+# kwin-wayland, xwayland, kde-spectacle and qtwayland5 (KWin on Wayland), kwin-x11 and xvfb
+# (KWin on X11), gnome-shell and gnome-screenshot (GNOME on Wayland):
+# `scripts/install-deps.sh test compositors gnome`. A compositor whose packages are missing is
+# skipped. Pictures and logs go to build/compositors/NAME/.
 # Exit code: 0 when every check held, 1 when one failed, 2 for a bad command line.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=$PWD/${PETALWING_BUILD:-build/default}
 exe=$build/petalwing
 probe=$build/tests/desktop_probe
+# The ship starts at x = 600: the autopilot meets the boss after about 16 s of play instead of
+# 45, and the whole game to the petals takes about 80 s.
+route=600
 
 # --- inside the namespace: one compositor, one game ------------------------------------------
 if [ "${1:-}" = --inside ]; then
@@ -125,13 +129,13 @@ CONF
   pids+=($!)
   until_true 15 grep -q ready "$out/backdrop.log" || { say "no backdrop"; exit 1; }
 
-  # Takes screenshot $1 and checks it with the probe's remaining arguments. The picture is still
-  # (the game is stopped, or on its title), so a loaded machine's compositor gets a few tries
-  # to catch up; what a compositor gets wrong stays wrong.
+  # Takes screenshot $2 and checks it with the probe's remaining arguments, reported as stop $1.
+  # The picture is still (the game is stopped, or on its title), so a loaded machine's
+  # compositor gets a few tries to catch up; what a compositor gets wrong stays wrong.
   failed=0
   check() {
-    local shot=$1 line="no screenshot" tries=4
-    shift
+    local stop=$1 shot=$2 line="no screenshot" tries=4
+    shift 2
     until shot "$shot" && line=$("$probe" "${probe_options[@]}" "$@"); do
       tries=$((tries - 1))
       if [ "$tries" -eq 0 ]; then
@@ -140,14 +144,20 @@ CONF
       fi
       sleep 1
     done
-    say "$line"
+    say "$stop: ${line#*: }"
   }
 
-  # The virtual desktop's pictures: the title, and a moment of play without it.
+  # The virtual desktop's pictures of the same route: the title, and moments of play, the boss
+  # fight, the staff roll and the petals (the scenery is checked against them; the later scenery
+  # twice, since credits and petals cover some of it in each picture).
   "$exe" --headless --taskbar 0 --until 2000 --shot "1500:$out/virtual-title.png" >/dev/null
-  "$exe" --headless --taskbar 0 --autopilot --seed 1 --until 9000 \
-    --shot "8000:$out/virtual-play.png" >/dev/null
-  references=("$out/virtual-title.png" "$out/virtual-play.png")
+  references=("$out/virtual-title.png")
+  shots=()
+  for at in 8000:play 25000:boss 60000:staff 66000:staff2 88000:ending 95000:ending2; do
+    shots+=(--shot "${at%:*}:$out/virtual-${at#*:}.png")
+    references+=("$out/virtual-${at#*:}.png")
+  done
+  "$exe" --headless --taskbar 0 --autopilot --seed 1 --until 96000 "${shots[@]}" "$route" >/dev/null
 
   # The stripes everywhere before the game starts: the desktop is up.
   desktop_shown() {
@@ -160,24 +170,34 @@ CONF
   game=$!
   until_true 20 viewable frmSTAFF || { say "the title never showed"; exit 1; }
   sleep 1.5 # a few frames to paint and composite
-  check "$out/title.png" title "$out/title.png" "$out/virtual-title.png"
+  check title "$out/title.png" title "$out/title.png" "$out/virtual-title.png"
   end_game
 
-  "$exe" --autopilot >"$out/game-play.log" 2>&1 &
+  # One autopilot game to its ending, stopped where every kind of window shows: twice in play
+  # (shots, enemies, debris), in the boss fight, in the staff roll and among the petals. The
+  # stops follow the game's own trace, so a slow machine only makes the game last longer.
+  trace=$out/game.trace
+  "$exe" --autopilot --trace "$trace" "$route" >"$out/game-play.log" 2>&1 &
   game=$!
-  started=$SECONDS
-  for at in 8 14 20; do
-    [ $((started + at)) -le $SECONDS ] || sleep $((started + at - SECONDS))
+  entered() { grep -q "\"phase\":\"$1\"" "$trace"; }
+  for stop in play:6 play:12 boss:5 staff:15 ending:5; do
+    phase=${stop%:*}
+    until_true 180 entered "$phase" || { say "the game never reached the $phase"; exit 1; }
+    [ "$phase" = "${last_phase:-}" ] || since=$SECONDS
+    last_phase=$phase
+    wait_s=$((since + ${stop#*:} - SECONDS))
+    [ "$wait_s" -le 0 ] || sleep "$wait_s"
     kill -STOP "$game"
     sleep 0.3 # what the X server has reaches the compositor
-    "$probe" silhouettes >"$out/play-$at.txt"
-    check "$out/play-$at.png" play "$out/play-$at.png" "$out/play-$at.txt" "${references[@]}"
+    "$probe" silhouettes >"$out/$phase-${stop#*:}.txt"
+    check "$phase +${stop#*:} s" "$out/$phase-${stop#*:}.png" play "$out/$phase-${stop#*:}.png" \
+      "$out/$phase-${stop#*:}.txt" "${references[@]}"
     kill -CONT "$game"
   done
   end_game
   sleep 1
   : >"$out/ended.txt"
-  check "$out/ended.png" play "$out/ended.png" "$out/ended.txt" "${references[@]}"
+  check ended "$out/ended.png" play "$out/ended.png" "$out/ended.txt" "${references[@]}"
   exit "$failed"
 fi
 
@@ -208,19 +228,9 @@ needs() {
   echo unshare dbus-run-session xwininfo xprop xdpyinfo
 }
 
-status=0
-for c in "${compositors[@]}"; do
-  missing=""
-  for tool in $(needs "$c"); do
-    command -v "$tool" >/dev/null 2>&1 || missing+=" $tool"
-  done
-  if [ -n "$missing" ]; then
-    echo "$c: skipped, missing:$missing"
-    continue
-  fi
-  out=$PWD/build/compositors/$c
-  rm -rf "$out"
-  mkdir -p "$out"
+# One namespace for a compositor; its report goes to $out/report.
+run_one() {
+  local c=$1 out=$PWD/build/compositors/$1
   # A fresh /tmp (X sockets, XDG_RUNTIME_DIR) and loopback network: X servers inside are
   # invisible outside, whatever display number they take. A checkout that lies under /tmp
   # stays where it was: it is bound into the fresh /tmp before that goes in place.
@@ -241,6 +251,28 @@ for c in "${compositors[@]}"; do
     unset DISPLAY WAYLAND_DISPLAY
     exec dbus-run-session -- "$@"
   ' inner "$PWD/scripts/test-compositors.sh" --inside "$c" "$out" \
-    3>&1 >"$out/session.log" 2>&1 || { status=1; echo "$c: failed; its log: $out/session.log"; }
+    3>"$out/report" >"$out/session.log" 2>&1 || { echo "$c: failed; its log: $out/session.log" >>"$out/report"; return 1; }
+}
+
+status=0
+runs=()
+for c in "${compositors[@]}"; do
+  missing=""
+  for tool in $(needs "$c"); do
+    command -v "$tool" >/dev/null 2>&1 || missing+=" $tool"
+  done
+  if [ -n "$missing" ]; then
+    echo "$c: skipped, missing:$missing"
+    continue
+  fi
+  rm -rf "build/compositors/$c"
+  mkdir -p "build/compositors/$c"
+  run_one "$c" &
+  runs+=("$c:$!")
+done
+for run in "${runs[@]}"; do
+  c=${run%:*}
+  wait "${run##*:}" || status=1
+  cat "build/compositors/$c/report"
 done
 exit "$status"

@@ -24,7 +24,8 @@ std::unique_ptr<pw::platform::Desktop> make_desktop(pw::app::Options& o) {
     if (!o.headless) {
         if (pw::gtk::wayland_session())
             std::cerr << "petalwing: on Wayland, keys reach the game only while its lamp window "
-                         "(lower left) has the focus\n";
+                         "(two green lights) has the focus: at the lower left, or, under weston, "
+                         "wherever weston put it\n";
         return pw::app::real_desktop(o, [] { return std::make_unique<pw::gtk::GtkDesktop>(); });
     }
 #else

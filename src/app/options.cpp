@@ -44,7 +44,8 @@ Petalwing, a side-scrolling shooter played on your desktop. START-X is the ship'
 starting x in pixels (default 36).
 
 Keys: arrows steer, Space starts and fires, Escape pauses, Home toggles invincibility.
-Right-click a life lamp (lower left) or the ship for the menu; its last item quits.
+Right-click a life lamp (lower left; under weston where weston put it) or the ship for
+the menu; its last item quits.
 
 Options:
   --headless          run on a virtual desktop instead of the real display

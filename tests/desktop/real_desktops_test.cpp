@@ -111,6 +111,13 @@ TEST_F(TwoMonitors, ThePrimarysGroundStandsOnItsOwnPanelWhateverTheWorkAreaSays)
 // `shadow_reach` from every window but the full-screen ones keeps it.
 class Compositor : public RealDesktop {
   protected:
+    // Starts the compositor `argv` over the grey desktop; whether it keeps running.
+    bool start_compositor(const std::vector<std::string>& argv) {
+        paint_background();
+        if (!beside(argv, [] { return true; })) return false;
+        std::this_thread::sleep_for(1s);
+        return helpers_.back()->running();
+    }
     void expect_desktop_untouched_while_shots_fly(int shadow_reach = 0) {
         start_game("", {"--autopilot"});
         int shots = 0;
@@ -157,10 +164,7 @@ TEST_F(Compositor, PicomWithItsSampleSettingsDrawsNoShadowOrDimmingAroundTheSpri
     // The sample as it is, but for vsync, which a virtual screen does not have.
     const std::string config = temp("picom.conf");
     x_->run("sed 's/^vsync = true;/vsync = false;/' " + sample + " > " + config);
-    paint_background();
-    ASSERT_TRUE(beside({"picom", "--config", config}, [] { return true; }));
-    std::this_thread::sleep_for(1s);
-    ASSERT_TRUE(helpers_.back()->running()) << "picom did not start";
+    ASSERT_TRUE(start_compositor({"picom", "--config", config})) << "picom did not start";
     expect_desktop_untouched_while_shots_fly();
 }
 
@@ -170,11 +174,8 @@ constexpr int kXcompmgrShadowReach = 21;
 
 TEST_F(Compositor, XcompmgrsClientShadowsSpareTheSprites) {
     if (!have_tool("xcompmgr")) GTEST_SKIP() << "xcompmgr is not installed";
-    paint_background();
     // -C: no shadows on docks, which every sprite says it is.
-    ASSERT_TRUE(beside({"xcompmgr", "-c", "-C"}, [] { return true; }));
-    std::this_thread::sleep_for(1s);
-    ASSERT_TRUE(helpers_.back()->running()) << "xcompmgr did not start";
+    ASSERT_TRUE(start_compositor({"xcompmgr", "-c", "-C"})) << "xcompmgr did not start";
     expect_desktop_untouched_while_shots_fly();
 }
 
@@ -183,11 +184,47 @@ TEST_F(Compositor, XcompmgrsClientShadowsSpareTheSprites) {
 // and the debris would dim the whole desktop.
 TEST_F(Compositor, XcompmgrsClientShadowsWithDocksShadedLeaveTheDesktopUndimmed) {
     if (!have_tool("xcompmgr")) GTEST_SKIP() << "xcompmgr is not installed";
-    paint_background();
-    ASSERT_TRUE(beside({"xcompmgr", "-c"}, [] { return true; }));
-    std::this_thread::sleep_for(1s);
-    ASSERT_TRUE(helpers_.back()->running()) << "xcompmgr did not start";
+    ASSERT_TRUE(start_compositor({"xcompmgr", "-c"})) << "xcompmgr did not start";
     expect_desktop_untouched_while_shots_fly(kXcompmgrShadowReach);
+}
+
+// The display of weston's XWayland once weston's log says it listens; empty if it never does.
+std::string weston_xwayland_display(const std::string& log) {
+    std::string display;
+    eventually(
+        [&] {
+            std::ifstream in(log);
+            std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            std::smatch m;
+            if (!std::regex_search(all, m, std::regex(R"(xserver listening on display (:\d+))")))
+                return false;
+            display = m[1];
+            return true;
+        },
+        15s);
+    return display;
+}
+
+// The lamp is an ordinary window that no window manager takes in here; xcompmgr shaded its
+// whole box in most first games on a fresh X server (896 pixels down to grey 97).
+TEST_F(Compositor, XcompmgrsClientShadowsCastNoBoxUnderTheLampInTheFirstGame) {
+    if (!have_tool("xcompmgr")) GTEST_SKIP() << "xcompmgr is not installed";
+    ASSERT_TRUE(start_compositor({"xcompmgr", "-c"})) << "xcompmgr did not start";
+    start_game();
+    std::this_thread::sleep_for(1s);  // the compositor's shadows are drawn
+    const auto lamp = window_geometry(*x_, "frmShe");
+    ASSERT_TRUE(lamp.has_value());
+    const Image shot = screenshot(*x_, temp("title.png"));
+    ASSERT_TRUE(shot.ok());
+    const Geometry around = grown(*lamp, kXcompmgrShadowReach);
+    int dimmed = 0;
+    for (int y = std::max(around.y, 0); y < std::min(bottom(around), shot.height()); ++y)
+        for (int x = std::max(around.x, 0); x < std::min(around.x + around.width, shot.width());
+             ++x) {
+            const Rgb c = shot.at(x, y);
+            dimmed += !inside(*lamp, x, y) && c.r == c.g && c.g == c.b && c.r < kGrey.r;
+        }
+    EXPECT_EQ(dimmed, 0) << "the lamp casts a shadow";
 }
 
 // Weston's XWayland ignores X shapes: only the windows' transparency cuts them there.
@@ -202,19 +239,8 @@ TEST(Weston, TheTitleShowsTheSilhouettesOnTheBackgroundNotSlabs) {
     Child weston({"weston", "--backend=headless-backend.so", "--use-pixman", "--width=1024",
                   "--height=768", "--xwayland", "--debug", "--idle-time=0", "--socket=" + socket},
                  "", log, -1, "");
-    std::string display;
-    ASSERT_TRUE(eventually(
-        [&] {
-            std::ifstream in(log);
-            std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-            std::smatch m;
-            if (!std::regex_search(all, m, std::regex(R"(xserver listening on display (:\d+))")))
-                return false;
-            display = m[1];
-            return true;
-        },
-        15s))
-        << "weston did not start XWayland";
+    const std::string display = weston_xwayland_display(log);
+    ASSERT_FALSE(display.empty()) << "weston did not start XWayland";
     const auto x = Xvfb::attach(display);
     Child game({kExe}, display, runtime + "/game.log");
     ASSERT_TRUE(eventually([&] { return window_geometry(*x, "frmSTAFF").has_value(); }, 20s))
@@ -239,6 +265,41 @@ TEST(Weston, TheTitleShowsTheSilhouettesOnTheBackgroundNotSlabs) {
             lamp += shot.at(x, y) == Rgb{0, 255, 0};
     EXPECT_LT(slab, 2000) << "windows show as slabs";
     EXPECT_GE(lamp, 2 * 10 * 9) << "no lamps";
+    game.terminate();
+    game.wait_exit(5s);
+    weston.terminate();
+    weston.wait_exit(5s);
+    std::system(("rm -rf " + runtime).c_str());
+}
+
+// Weston on an X server of its own has a keyboard (headless weston has no seat at all, so no
+// window there ever becomes active): the lamp takes the focus when the game starts, and the
+// keys typed into weston reach the game.
+TEST_F(DesktopTest, UnderWestonWithAKeyboardTheLampTakesTheFocusAndSpaceStartsTheGame) {
+    for (const char* tool : {"weston", "Xwayland"})
+        if (!have_tool(tool)) GTEST_SKIP() << tool << " is not installed";
+    const std::string runtime = "/tmp/petalwing-weston-keys-" + std::to_string(getpid());
+    mkdir(runtime.c_str(), 0700);
+    setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+    const std::string socket = "petalwing-keys-" + std::to_string(getpid());
+    const std::string log = runtime + "/weston.log";
+    Child weston(
+        {"weston", "--backend=x11-backend.so", "--use-pixman", "--width=1024", "--height=768",
+         "--xwayland", "--idle-time=0", "--socket=" + socket, "--log=" + log},
+        x_->display(), runtime + "/weston.out");
+    const std::string display = weston_xwayland_display(log);
+    ASSERT_FALSE(display.empty()) << "weston did not start XWayland";
+    const auto inner = Xvfb::attach(display);
+    x_->run("xdotool mousemove 512 384");  // the keys go to weston's window, under the pointer
+    Child game({kExe}, display, runtime + "/game.log", -1, socket);
+    ASSERT_TRUE(eventually([&] { return window_geometry(*inner, "frmSTAFF").has_value(); }, 20s))
+        << "the title never showed";
+    EXPECT_TRUE(eventually(
+        [&] { return inner->run("xdotool getwindowfocus getwindowname") == "frmShe\n"; }, 10s))
+        << "the lamp did not take the focus";
+    press("space");
+    EXPECT_TRUE(eventually([&] { return window_geometry(*inner, "frmPlayer").has_value(); }, 5s))
+        << "Space did not reach the game";
     game.terminate();
     game.wait_exit(5s);
     weston.terminate();
@@ -281,8 +342,11 @@ TEST(Sway, TheTitleShowsTheSilhouettesOnTheBackgroundNotSlabs) {
         return x->run(as_user + "env DISPLAY=" + display + " xwininfo -name " + name)
                    .find("IsViewable") != std::string::npos;
     };
-    Child game({"sh", "-c", "exec " + as_user + "env DISPLAY=" + display + " " + kExe}, "",
-               dir + "/game.log");
+    // The game gets sway's socket and Wayland display, as every program sway starts does.
+    Child game({"sh", "-c",
+                "exec " + as_user + "env DISPLAY=" + display + " WAYLAND_DISPLAY=wayland-1" +
+                    " SWAYSOCK=$(ls " + dir + "/run/sway-ipc.*) " + kExe},
+               "", dir + "/game.log");
     ASSERT_TRUE(eventually([&] { return viewable("frmSTAFF"); }, 20s)) << "the title never showed";
     std::this_thread::sleep_for(1s);
     const std::string png = dir + "/run/screen.png";
@@ -290,14 +354,19 @@ TEST(Sway, TheTitleShowsTheSilhouettesOnTheBackgroundNotSlabs) {
     const Image shot(png);
     ASSERT_TRUE(shot.ok());
     // Sway's background is plain grey; a window drawn as its whole rectangle shows black.
-    int slab = 0, lamp = 0;
+    // Sway would centre the lamp; asked through its socket, it puts it in the lower left
+    // corner, at its own size (the lamps' pixels, and nothing of them elsewhere).
+    int slab = 0, lamp = 0, lamp_lower_left = 0;
     for (int y = 0; y < shot.height(); ++y)
         for (int x = 0; x < shot.width(); ++x) {
             slab += shot.at(x, y) == Rgb{0, 0, 0};
-            lamp += shot.at(x, y) == Rgb{0, 255, 0};
+            const bool green = shot.at(x, y) == Rgb{0, 255, 0};
+            lamp += green;
+            lamp_lower_left += green && x < 25 && y >= shot.height() - 11;
         }
     EXPECT_LT(slab, 2000) << "windows show as slabs";
     EXPECT_GE(lamp, 2 * 10 * 9) << "no lamps";
+    EXPECT_EQ(lamp_lower_left, lamp) << "the lamp is not in the lower left corner";
     game.terminate();
     game.wait_exit(5s);
     sway.terminate();

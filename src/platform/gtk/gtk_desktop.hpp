@@ -18,6 +18,7 @@
 #include "platform/focus_manners.hpp"
 #include "platform/gtk/gobject_ptr.hpp"
 #include "platform/gtk/key_watcher.hpp"
+#include "platform/gtk/sway_ipc.hpp"
 #include "platform/gtk/window_background.hpp"
 #include "platform/platform.hpp"
 
@@ -101,6 +102,13 @@ class GtkDesktop final : public platform::Desktop {
     void watch_work_area();
     void update_mapping(Window& win);
     void take_focus(Window& win);
+    // Where the compositor places managed windows itself (sway), asks it to put the lamp
+    // where the game has it: when it is shown or moved, and again should the compositor,
+    // mapping it a moment later, put it elsewhere (a few times, not against a user who moves
+    // it).
+    void place_lamp(Window& win);
+    void lamp_configured(Window& win, int x, int y);
+    void ask_sway_to_place(Window& win);
     // A window's new contents reach the X server before anything that shows more of it (a
     // new outline, size or mapping), or at the latest when the frame ends (sleep or pump).
     void contents_changed(Window& win);
@@ -126,6 +134,7 @@ class GtkDesktop final : public platform::Desktop {
     int xi_opcode_ = -1;  // the X input extension's, to know its key events
     std::array<unsigned long, 2> work_area_atoms_{};  // root properties that move the work area
     const bool shapes_may_be_ignored_ = wayland_session();  // by the compositor, on XWayland
+    const bool under_sway_ = shapes_may_be_ignored_ && under_sway();
     KeyWatcher keys_;
     paint::Painter painter_;
     BackgroundPainter backgrounds_;

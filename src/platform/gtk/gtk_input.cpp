@@ -97,6 +97,7 @@ GdkFilterReturn GtkDesktop::on_x_event(GdkXEvent* xevent, GdkEvent*, gpointer da
         return gtk_grab_get_current() ? GDK_FILTER_CONTINUE : GDK_FILTER_REMOVE;
     if (e.type != ConfigureNotify) return GDK_FILTER_CONTINUE;
     const XConfigureEvent& c = e.xconfigure;
+    if (!c.override_redirect) win->desktop->lamp_configured(*win, c.x, c.y);
     if (!c.override_redirect || c.event != c.window) return GDK_FILTER_CONTINUE;
     const std::pair size{c.width, c.height};
     if (win->notified_size == size) return GDK_FILTER_REMOVE;
@@ -108,6 +109,7 @@ gboolean GtkDesktop::on_map(GtkWidget*, GdkEvent*, gpointer data) {
     auto* win = static_cast<Window*>(data);
     if (!win->mapped) return FALSE;  // the mapping at birth that nobody saw
     win->viewable = true;
+    win->desktop->place_lamp(*win);
     if (win->wants_focus) win->desktop->take_focus(*win);
     return FALSE;
 }

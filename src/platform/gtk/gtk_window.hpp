@@ -29,6 +29,7 @@ struct GtkDesktop::Window {
     std::optional<WindowContents> shown;           // what the X server has as its background
     std::shared_ptr<const Background> background;  // the pixmap behind `shown`
     std::optional<std::pair<int, int>> notified_size;  // as the server last told GTK of it
+    int compositor_placements = 0;  // how often more the compositor may be asked to place it
 
     // No handler may see this window half destroyed.
     ~Window() { g_signal_handlers_disconnect_by_data(widget.get(), this); }

@@ -20,6 +20,9 @@ namespace {
 
 // X11 coordinates are 16-bit; the game may park windows far off the screen.
 constexpr int kMaxCoordinate = 30000;
+// Sway maps an X11 window's surface a moment after the X server maps the window, and centres
+// it then: the lamp is placed again should it land elsewhere, a few times at most.
+constexpr int kCompositorPlacements = 3;
 
 }  // namespace
 
@@ -71,7 +74,9 @@ WindowHandle GtkDesktop::create_window(std::string_view name, platform::WindowRo
     contents_changed(*win);
     turn_compositor_effects_off(widget);
     // Not on a Wayland session, which has no X compositor and may ignore the empty shape.
-    if (!lamp && has_shape_ && !shapes_may_be_ignored_) show_to_compositors_unseen(widget);
+    // The lamp too where no window manager would take it in and let it go again.
+    if (has_shape_ && !shapes_may_be_ignored_ && (!lamp || !window_manager_running(widget)))
+        show_to_compositors_unseen(widget);
     const WindowHandle h = win->handle;
     windows_.emplace(h, std::move(win));
     return h;
@@ -94,6 +99,7 @@ void GtkDesktop::set_geometry(WindowHandle w, int left, int top, int width, int 
         gtk_window_move(window, left + m.origin_x, top + m.origin_y);
         win->left = left;
         win->top = top;
+        if (win->viewable) place_lamp(*win);
     }
     if (width != win->width || height != win->height) {
         // X has no empty windows: a window of no size is simply not shown. The request pins
@@ -111,6 +117,25 @@ void GtkDesktop::set_geometry(WindowHandle w, int left, int top, int width, int 
         if (win->shape) send_shape(*win);  // what the old size cut off may show now
         update_mapping(*win);
     }
+}
+
+void GtkDesktop::place_lamp(Window& win) {
+    if (!under_sway_ || win.role != platform::WindowRole::Lamp) return;
+    win.compositor_placements = kCompositorPlacements;
+    ask_sway_to_place(win);
+}
+
+void GtkDesktop::lamp_configured(Window& win, int x, int y) {
+    if (win.compositor_placements == 0) return;
+    const Metrics& m = metrics();
+    if (x != win.left + m.origin_x || y != win.top + m.origin_y) ask_sway_to_place(win);
+}
+
+void GtkDesktop::ask_sway_to_place(Window& win) {
+    --win.compositor_placements;
+    const Metrics& m = metrics();
+    sway_move_x11_window(GDK_WINDOW_XID(gtk_widget_get_window(win.widget.get())),
+                         win.left + m.origin_x, win.top + m.origin_y);
 }
 
 void GtkDesktop::update_mapping(Window& win) {
