@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
             if (pw::app::write_sprite_sheet(options.sprite_sheet, &error)) return 0;
             std::cerr << "petalwing: cannot write " << pw::platform::quoted(options.sprite_sheet)
                       << ": " << error << "\n";
-            return 1;
+            return 2;
         }
         desktop = make_desktop(options);
 #ifdef PETALWING_GTK

@@ -3,7 +3,6 @@
 // goes to the console it was started from, or into a message box.
 #include <exception>
 #include <memory>
-#include <stdexcept>
 #include <string>
 
 #include "app/options.hpp"
@@ -21,19 +20,16 @@ int main() {
     pw::app::Options options;
     std::unique_ptr<pw::platform::Desktop> desktop;
     try {
-        options = pw::app::parse_options(pw::win32::program_arguments());
+        options =
+            pw::app::parse_options(pw::win32::program_arguments(), pw::app::Build::RealDesktopOnly);
         if (options.help) {
-            pw::win32::show_text(pw::app::usage(), kTitle);
+            pw::win32::show_text(pw::app::usage(pw::app::Build::RealDesktopOnly), kTitle);
             return 0;
         }
         if (options.version) {
             pw::win32::show_text(std::string("petalwing ") + PETALWING_VERSION + "\n", kTitle);
             return 0;
         }
-        if (options.headless)
-            throw std::runtime_error(
-                "the Windows program plays on the desktop; the virtual desktop is in the Linux "
-                "build");
         desktop = pw::app::real_desktop(options, pw::win32::make_desktop);
     } catch (const std::exception& e) {
         pw::win32::show_text(std::string("petalwing: ") + e.what() + "\n", kTitle);

@@ -1,5 +1,6 @@
 #include "app/options.hpp"
 
+#include <cctype>
 #include <charconv>
 #include <filesystem>
 #include <stdexcept>
@@ -35,10 +36,76 @@ void check_shots(const headless::Options& desktop) {
     }
 }
 
+enum class Id {
+    Help,
+    Version,
+    Headless,
+    Autopilot,
+    Screen,
+    Dpi,
+    RawDpi,
+    Taskbar,
+    Seed,
+    Script,
+    Until,
+    Trace,
+    Shot,
+    SpriteSheet
+};
+
+struct Spec {
+    Id id;
+    std::string_view name;
+    char letter;             // the one-letter form, or 0
+    std::string_view value;  // what the value is called, empty for a switch
+    bool virtual_only;       // only the virtual desktop has a use for it
+    std::string_view help;   // lines after the first start with '\n'
+};
+
+constexpr Spec kSpecs[] = {
+    {Id::Headless, "--headless", 0, "", true,
+     "run on a virtual desktop instead of the real display"},
+    {Id::Autopilot, "--autopilot", 0, "", false,
+     "let the built-in player play (keys are its own; the menu still works)"},
+    {Id::Screen, "--screen", 0, "WxH", true, "virtual desktop size in pixels (default 1024x768)"},
+    {Id::Dpi, "--dpi", 0, "N", true,
+     "virtual desktop resolution (default 96); the game sees 96 dpi and\n"
+     "from 192 dpi is shown enlarged by a whole factor, as on real desktops"},
+    {Id::RawDpi, "--raw-dpi", 0, "N", true,
+     "for tests: the game sees 1440/N twips to the pixel, unenlarged"},
+    {Id::Taskbar, "--taskbar", 0, "PX", true, "virtual taskbar height (default 30)"},
+    {Id::Seed, "--seed", 0, "N", true,
+     "reproducible run: random numbers and virtual clock (default 1)"},
+    {Id::Script, "--script", 0, "FILE", true, "scripted input for the virtual desktop"},
+    {Id::Until, "--until", 0, "MS", false, "stop once the run has lasted MS ms"},
+    {Id::Trace, "--trace", 0, "FILE", false, "write a JSON Lines trace of the run"},
+    {Id::Shot, "--shot", 0, "MS:FILE", true,
+     "save a PNG of the virtual desktop at virtual time MS (repeatable)"},
+    {Id::SpriteSheet, "--sprite-sheet", 0, "FILE", true,
+     "write a PNG of every sprite and balloon cap and exit"},
+    {Id::Help, "--help", 'h', "", false, "show this help and exit"},
+    {Id::Version, "--version", 'V', "", false, "show the version and exit"},
+};
+
+// A word the user meant as an option: "--" and a name, or a dash and a letter ("-40" and
+// "-" stay words of the ship's start x).
+bool looks_like_option(std::string_view word) {
+    if (word.size() > 2 && word.starts_with("--")) return true;
+    return word.size() >= 2 && word[0] == '-' && word[1] != '-' &&
+           std::isalpha(static_cast<unsigned char>(word[1]));
+}
+
+const Spec* find_spec(std::string_view name) {
+    for (const Spec& s : kSpecs)
+        if (s.name == name || (s.letter && name.size() == 2 && name[1] == s.letter)) return &s;
+    return nullptr;
+}
+
 }  // namespace
 
-std::string usage() {
-    return R"(Usage: petalwing [OPTIONS] [START-X]
+std::string usage(Build build) {
+    const bool virtual_desktop = build == Build::WithVirtualDesktop;
+    std::string out = R"(Usage: petalwing [OPTIONS] [--] [START-X]
 
 Petalwing, a side-scrolling shooter played on your desktop. START-X is the ship's
 starting x in pixels (default 36).
@@ -47,84 +114,127 @@ Keys: arrows steer, Space starts and fires, Escape pauses, Home toggles invincib
 Right-click a life lamp (lower left; under weston where weston put it) or the ship for
 the menu; its last item quits.
 
-Options:
-  --headless          run on a virtual desktop instead of the real display
-  --autopilot         let the built-in player play (keys are its own; the menu still works)
-  --screen WxH        virtual desktop size in pixels (default 1024x768)
-  --dpi N             virtual desktop resolution (default 96); the game sees 96 dpi and
-                      from 192 dpi is shown enlarged by a whole factor, as on real desktops
-  --raw-dpi N         for tests: the game sees 1440/N twips to the pixel, unenlarged
-  --taskbar PX        virtual taskbar height (default 30)
-  --seed N            reproducible run: random numbers and virtual clock (default 1)
-  --script FILE       scripted input for the virtual desktop
-  --until MS          stop once the run has lasted MS ms (default 600000 on the virtual desktop)
-  --trace FILE        write a JSON Lines trace of the run
-  --shot MS:FILE      save a PNG of the virtual desktop at virtual time MS (repeatable)
-  --sprite-sheet FILE
-                      write a PNG of every sprite and balloon cap and exit
-  --help              show this help and exit
-  --version           show the version and exit
+Options (--OPTION=VALUE works too; -- ends the options, so a negative START-X can follow):
 )";
+    constexpr std::size_t kColumn = 22;
+    for (const Spec& s : kSpecs) {
+        if (s.virtual_only && !virtual_desktop) continue;
+        std::string head = "  ";
+        if (s.letter) head += std::string{'-', s.letter} + ", ";
+        head += s.name;
+        if (!s.value.empty()) head += " " + std::string(s.value);
+        out += head;
+        out += head.size() < kColumn ? std::string(kColumn - head.size(), ' ')
+                                     : "\n" + std::string(kColumn, ' ');
+        std::string help(s.help);
+        if (s.id == Id::Until && virtual_desktop)
+            help += " (default 600000 on the virtual desktop)";
+        for (auto nl = help.find('\n'); nl != std::string::npos; nl = help.find('\n', nl + 1))
+            help.insert(nl + 1, kColumn, ' ');
+        out += help + "\n";
+    }
+    return out;
 }
 
-Options parse_options(const std::vector<std::string>& args) {
+Options parse_options(const std::vector<std::string>& args, Build build) {
     Options o;
     std::vector<std::string> words;
+    bool options_ended = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a.rfind("--", 0) != 0) {
-            words.push_back(a);
+        const std::string& word = args[i];
+        if (!options_ended && word == "--") {
+            options_ended = true;
             continue;
         }
-        const auto value = [&]() -> const std::string& {
-            if (i + 1 >= args.size()) throw std::runtime_error(a + " needs a value");
-            return args[++i];
-        };
-        if (a == "--help") {
-            o.help = true;
-        } else if (a == "--version") {
-            o.version = true;
-        } else if (a == "--sprite-sheet") {
-            o.sprite_sheet = value();
-        } else if (a == "--headless") {
-            o.headless = true;
-        } else if (a == "--autopilot") {
-            o.autopilot = true;
-        } else if (a == "--screen") {
-            const std::string& v = value();
-            const auto x = v.find('x');
-            if (x == std::string::npos) throw std::runtime_error("--screen: expected WxH");
-            o.desktop.width = parse_number<int>(a, std::string_view(v).substr(0, x));
-            o.desktop.height = parse_number<int>(a, std::string_view(v).substr(x + 1));
-            if (o.desktop.width < 64 || o.desktop.height < 64 || o.desktop.width > 16384 ||
-                o.desktop.height > 16384)
-                throw std::runtime_error("--screen: sizes must lie between 64 and 16384");
-        } else if (a == "--dpi" || a == "--raw-dpi") {
-            o.desktop.dpi = parse_number<int>(a, value());
-            o.desktop.raw_dpi = a == "--raw-dpi";
-            if (o.desktop.dpi < 24 || o.desktop.dpi > 1440)
-                throw std::runtime_error(a + ": must lie between 24 and 1440");
-        } else if (a == "--taskbar") {
-            o.desktop.taskbar = parse_number<int>(a, value());
-            if (o.desktop.taskbar < 0) throw std::runtime_error("--taskbar: must not be negative");
-        } else if (a == "--seed") {
-            o.desktop.seed = parse_number<std::uint64_t>(a, value());
-        } else if (a == "--script") {
-            o.script_path = value();
-        } else if (a == "--until") {
-            o.desktop.until = parse_number<std::uint64_t>(a, value());
-        } else if (a == "--trace") {
-            o.desktop.trace_path = value();
-        } else if (a == "--shot") {
-            const std::string& v = value();
-            const auto colon = v.find(':');
-            if (colon == std::string::npos || colon + 1 == v.size())
-                throw std::runtime_error("--shot: expected MS:FILE");
-            o.desktop.shots.emplace_back(
-                parse_number<std::uint64_t>(a, std::string_view(v).substr(0, colon)),
-                v.substr(colon + 1));
-        } else {
+        if (options_ended || !looks_like_option(word)) {
+            words.push_back(word);
+            continue;
+        }
+        const auto eq = word.starts_with("--") ? word.find('=') : std::string::npos;
+        const std::string a = word.substr(0, eq);
+        const Spec* spec = find_spec(a);
+        if (!spec)
             throw std::runtime_error("unknown option " + platform::quoted(a) + " (see --help)");
+        if (spec->virtual_only && build == Build::RealDesktopOnly)
+            throw std::runtime_error(a +
+                                     " is for the virtual desktop, which the Windows program "
+                                     "does not have (it is in the Linux build)");
+        if (spec->value.empty() && eq != std::string::npos)
+            throw std::runtime_error(a + " takes no value");
+        const auto value = [&]() -> std::string {
+            std::string v;
+            if (eq != std::string::npos) {
+                v = word.substr(eq + 1);
+            } else {
+                if (i + 1 >= args.size()) throw std::runtime_error(a + " needs a value");
+                v = args[++i];
+            }
+            // An empty value is a slip (an unset variable), never "not given".
+            if (v.empty()) throw std::runtime_error(a + ": the value is empty");
+            return v;
+        };
+        switch (spec->id) {
+            case Id::Help:
+                o.help = true;
+                break;
+            case Id::Version:
+                o.version = true;
+                break;
+            case Id::SpriteSheet:
+                o.sprite_sheet = value();
+                break;
+            case Id::Headless:
+                o.headless = true;
+                break;
+            case Id::Autopilot:
+                o.autopilot = true;
+                break;
+            case Id::Screen: {
+                const std::string v = value();
+                const auto x = v.find('x');
+                if (x == std::string::npos) throw std::runtime_error("--screen: expected WxH");
+                o.desktop.width = parse_number<int>(a, std::string_view(v).substr(0, x));
+                o.desktop.height = parse_number<int>(a, std::string_view(v).substr(x + 1));
+                if (o.desktop.width < 64 || o.desktop.height < 64 || o.desktop.width > 16384 ||
+                    o.desktop.height > 16384)
+                    throw std::runtime_error("--screen: sizes must lie between 64 and 16384");
+                break;
+            }
+            case Id::Dpi:
+            case Id::RawDpi:
+                o.desktop.dpi = parse_number<int>(a, value());
+                o.desktop.raw_dpi = spec->id == Id::RawDpi;
+                if (o.desktop.dpi < kMinDpi || o.desktop.dpi > kMaxDpi)
+                    throw std::runtime_error(a + ": must lie between " + std::to_string(kMinDpi) +
+                                             " and " + std::to_string(kMaxDpi));
+                break;
+            case Id::Taskbar:
+                o.desktop.taskbar = parse_number<int>(a, value());
+                if (o.desktop.taskbar < 0)
+                    throw std::runtime_error("--taskbar: must not be negative");
+                break;
+            case Id::Seed:
+                o.desktop.seed = parse_number<std::uint64_t>(a, value());
+                break;
+            case Id::Script:
+                o.script_path = value();
+                break;
+            case Id::Until:
+                o.desktop.until = parse_number<std::uint64_t>(a, value());
+                break;
+            case Id::Trace:
+                o.desktop.trace_path = value();
+                break;
+            case Id::Shot: {
+                const std::string v = value();
+                const auto colon = v.find(':');
+                if (colon == std::string::npos || colon + 1 == v.size())
+                    throw std::runtime_error("--shot: expected MS:FILE");
+                o.desktop.shots.emplace_back(
+                    parse_number<std::uint64_t>(a, std::string_view(v).substr(0, colon)),
+                    v.substr(colon + 1));
+                break;
+            }
         }
     }
     // The work area the game sees, in the pixels of a high resolution's whole scale; no sum

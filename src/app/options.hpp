@@ -1,5 +1,6 @@
-// The command line: options start with "--"; every other word, joined by one blank, is the
-// game's own command-line text (the ship's starting x).
+// The command line: options start with "--" (a few also have a one-letter form), their values
+// follow as the next word or after '='; "--" ends the options. Every other word, joined by one
+// blank, is the game's own command-line text (the ship's starting x).
 #pragma once
 
 #include <optional>
@@ -21,11 +22,19 @@ struct Options {
     std::string command_line;
 };
 
-// Parses argv; throws std::runtime_error with a message for the user on bad input.
-Options parse_options(const std::vector<std::string>& args);
+// What the program was built with: the Windows program has no virtual desktop, and refuses
+// the options that only it takes.
+enum class Build { WithVirtualDesktop, RealDesktopOnly };
 
-// What --help prints.
-std::string usage();
+// Parses argv; throws std::runtime_error with a one-line message for the user on bad input.
+Options parse_options(const std::vector<std::string>& args,
+                      Build build = Build::WithVirtualDesktop);
+
+// What --help prints: the options this build takes.
+std::string usage(Build build = Build::WithVirtualDesktop);
+
+// The resolutions --dpi and --raw-dpi take.
+inline constexpr int kMinDpi = 24, kMaxDpi = 1440;
 
 // Headless runs without --until stop here, so that a forgotten option cannot run forever.
 inline constexpr std::uint64_t kDefaultUntilMs = 600'000;

@@ -25,13 +25,12 @@ int play(platform::Desktop& desktop, const Options& options,
             end = std::move(e);
         }
     }
-    // Recording the end may fail too (the trace's disk is full); that failure is the run's.
-    if (end.message.empty()) {
-        try {
-            desktop.finish(end.exit_code);
-        } catch (platform::ProgramEnd& e) {
-            end = std::move(e);
-        }
+    // Recording the end may fail too (the trace's disk is full); that failure is the run's,
+    // unless the run had failed already: one failure, one line.
+    try {
+        desktop.finish(end.exit_code);
+    } catch (platform::ProgramEnd& e) {
+        if (end.message.empty()) end = std::move(e);
     }
     if (!end.message.empty()) say(end.message);
     return end.exit_code;

@@ -55,10 +55,36 @@ std::vector<Json> read_trace(const std::string& path) {
     return records;
 }
 
-GameRun run_game(const std::vector<std::string>& args, const std::string& script) {
+namespace {
+
+// Runs a shell command line, its output and errors into the run.
+GameRun run_command(std::string cmd) {
     GameRun run;
+    const std::string out = temp_path("stdout.txt"), err = temp_path("stderr.txt");
+    cmd += " >" + quote(out) + " 2>" + quote(err);
+    const int status = std::system(cmd.c_str());
+    run.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const auto slurp = [](const std::string& path) {
+        std::ostringstream text;
+        text << std::ifstream(path).rdbuf();
+        return text.str();
+    };
+    run.stdout_text = slurp(out);
+    run.stderr_text = slurp(err);
+    return run;
+}
+
+}  // namespace
+
+GameRun run_program(const std::vector<std::string>& args) {
+    std::string cmd = quote(PETALWING_EXE);
+    for (const auto& a : args)
+        cmd += " " + quote(a);
+    return run_command(cmd);
+}
+
+GameRun run_game(const std::vector<std::string>& args, const std::string& script) {
     const std::string trace = temp_path("trace.jsonl");
-    const std::string err = temp_path("stderr.txt");
     std::string cmd = quote(PETALWING_EXE) + " --headless --trace " + quote(trace);
     if (!script.empty()) {
         const std::string path = temp_path("script.txt");
@@ -67,13 +93,8 @@ GameRun run_game(const std::vector<std::string>& args, const std::string& script
     }
     for (const auto& a : args)
         cmd += " " + quote(a);
-    cmd += " 2>" + quote(err);
-    const int status = std::system(cmd.c_str());
-    run.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    GameRun run = run_command(cmd);
     run.trace = read_trace(trace);
-    std::ostringstream e;
-    e << std::ifstream(err).rdbuf();
-    run.stderr_text = e.str();
     return run;
 }
 

@@ -10,7 +10,7 @@ namespace pw::test {
 
 struct GameRun {
     int exit_code = -1;
-    std::string stderr_text;
+    std::string stdout_text, stderr_text;
     std::vector<Json> trace;
 
     // Records of one kind, in order.
@@ -21,6 +21,9 @@ struct GameRun {
 
 // Runs `petalwing --headless --trace <tmp> [--script <tmp>] <args...>`.
 GameRun run_game(const std::vector<std::string>& args, const std::string& script = "");
+
+// Runs `petalwing <args...>` as typed, with no option added.
+GameRun run_program(const std::vector<std::string>& args);
 
 // The records of a trace file, in order.
 std::vector<Json> read_trace(const std::string& path);

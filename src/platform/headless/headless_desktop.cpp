@@ -1,7 +1,6 @@
 #include "platform/headless/headless_desktop.hpp"
 
 #include <algorithm>
-#include <iostream>
 #include <limits>
 #include <utility>
 
@@ -67,9 +66,8 @@ void HeadlessDesktop::take_due_shots(std::uint64_t upto) {
             json::Fields f;
             f.str("path", path).str("error", error);
             trace("shot-failed", f.text());
-            std::cerr << "petalwing: --shot: cannot write " << platform::quoted(path) << ": "
-                      << error << "\n";
-            platform::end_program(kShotFailedExitCode);
+            platform::end_program(kShotFailedExitCode,
+                                  "--shot: cannot write " + platform::quoted(path) + ": " + error);
         }
     }
 }

@@ -114,10 +114,11 @@ Script parse_script(std::string_view text) {
         }
         if (w[0] == "dialog") {
             if (w.size() != 2) p.fail("'dialog' takes a delay in ms");
-            script.dialog_delays.push_back(p.num<std::uint32_t>(w[1], "a delay in ms"));
+            script.dialog_delays.push_back(p.num<std::uint64_t>(w[1], "a delay in ms", 0, kMaxMs));
             continue;
         }
-        if (w[0].front() != '@') p.fail("expected '@TIME', 'menu' or 'dialog'");
+        if (w[0].front() != '@')
+            p.fail("expected '@TIME', 'menu' or 'dialog', got " + platform::quoted(w[0]));
         const auto at = p.num<std::uint64_t>(w[0].substr(1), "a time in ms after '@'", 0, kMaxMs);
         if (w.size() < 2) p.fail("missing command after the time");
         const std::string_view cmd = w[1];

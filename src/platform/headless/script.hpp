@@ -39,7 +39,7 @@ struct Script {
     std::vector<KeyEvent> keys;                           // ordered by time
     std::vector<ClickEvent> clicks;                       // ordered by time
     std::deque<std::optional<std::string>> menu_answers;  // nullopt: dismiss the menu
-    std::deque<std::uint32_t> dialog_delays;
+    std::deque<std::uint64_t> dialog_delays;
 };
 
 struct ScriptError : std::runtime_error {
