@@ -1,5 +1,6 @@
 #include "driver/mod_Define.hpp"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <string>
@@ -11,6 +12,38 @@
 #include "store/mod_RGN_Data.hpp"
 
 namespace pw {
+
+namespace {
+
+// For a number a double cannot hold (sign, digits, '.', digits, then 'e' and an exponent):
+// whether it is too close to zero rather than too large, by where its first significant
+// digit stands.
+bool TooSmallForADouble(std::string_view number) {
+    std::size_t i = number.find_first_not_of("+-");
+    long long place = 0;  // the power of ten just above the first significant digit
+    bool before_point = true, significant = false;
+    for (; i < number.size() && number[i] != 'e' && number[i] != 'E'; ++i) {
+        if (number[i] == '.') {
+            before_point = false;
+        } else if (significant || number[i] != '0') {
+            significant = true;
+            if (before_point) ++place;
+        } else if (!before_point) {
+            --place;
+        }
+    }
+    long long exponent = 0;
+    if (i < number.size()) {
+        const auto sign = number.substr(i + 1, 1);
+        const bool negative = sign == "-";
+        for (std::size_t k = i + 1 + (sign == "-" || sign == "+"); k < number.size(); ++k)
+            exponent = std::min(exponent * 10 + (number[k] - '0'), 1'000'000'000'000LL);
+        if (negative) exponent = -exponent;
+    }
+    return place + exponent <= 0;
+}
+
+}  // namespace
 
 double NumericValue(std::string_view text) {
     std::string s;
@@ -40,7 +73,10 @@ double NumericValue(std::string_view text) {
     std::size_t begin = s[0] == '+' ? 1 : 0;
     double value = 0.0;
     const auto [end, ec] = std::from_chars(s.data() + begin, s.data() + i, value);
-    if (ec == std::errc::result_out_of_range) return s[begin] == '-' ? -HUGE_VAL : HUGE_VAL;
+    if (ec == std::errc::result_out_of_range) {
+        if (TooSmallForADouble(std::string_view(s).substr(begin, i - begin))) return 0.0;
+        return s[begin] == '-' ? -HUGE_VAL : HUGE_VAL;
+    }
     return end == s.data() + begin ? 0.0 : value;
 }
 

@@ -1,6 +1,8 @@
 // Start-up: the command-line number, the work area and the state after a game's setup.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "driver/mod_Define.hpp"
 #include "support/game_fixture.hpp"
 
@@ -33,6 +35,13 @@ TEST(CommandLine, ExponentsAndBrokenTails) {
     EXPECT_EQ(CommandLineNumber("-"), 0);
     EXPECT_EQ(CommandLineNumber("1e999"), 2147483647);  // held at the limit, never UB
     EXPECT_EQ(CommandLineNumber("-1e999"), -2147483647 - 1);
+    // Too close to zero for a double is zero, not the limit.
+    EXPECT_EQ(CommandLineNumber("1e-400"), 0);
+    EXPECT_EQ(CommandLineNumber("-1e-400"), 0);
+    EXPECT_EQ(CommandLineNumber("0.000001e-399"), 0);
+    EXPECT_EQ(CommandLineNumber("1" + std::string(400, '0') + "e-9"), 2147483647);
+    EXPECT_EQ(CommandLineNumber("0." + std::string(400, '0') + "1e401"), 1);
+    EXPECT_EQ(CommandLineNumber("0." + std::string(400, '0') + "1e9999"), 2147483647);
 }
 
 class Setup : public test::GameFixture {};
