@@ -239,9 +239,11 @@ Pilot::Field Pilot::Reach(const CrashMap& map, const Band& band,
     f.rows = map.rows();
     f.climb = costs.vertical;
     f.cost.assign(static_cast<std::size_t>(f.columns * f.rows), kInf);
+    // The band may reach below the mapped rows (the strip is taller than its rock at a high
+    // dpi); the field covers the mapped ones, and Field::at climbs up from beyond them.
     const auto ok = [&](int x, int row) {
-        return x >= 0 && x < f.columns && row >= band.first_row && row <= band.last_row &&
-               !map.crashes(x, row);
+        return x >= 0 && x < f.columns && row >= 0 && row < f.rows && row >= band.first_row &&
+               row <= band.last_row && !map.crashes(x, row);
     };
     using Item = std::pair<float, int>;
     std::priority_queue<Item, std::vector<Item>, std::greater<>> open;
@@ -300,7 +302,8 @@ Pilot::Field& Pilot::boss_field(const Game& g) {
     const int left = ToPixels(at.first, tx_);
     std::vector<std::pair<int, float>> goals;
     for (int row : CoreRows(g, ty_))
-        for (int x = std::max(left - kStandoffFar, 0); x <= left - kStandoffNear; ++x)
+        for (int x = std::max(left - kStandoffFar, 0);
+             x <= std::min(left - kStandoffNear, map.columns() - 1); ++x)
             goals.emplace_back(row * map.columns() + x, 0.0f);
     boss_ = Reach(map, FlyingBand(g, ty_), goals, kFightCosts);
     boss_at_ = at;

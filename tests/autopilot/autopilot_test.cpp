@@ -5,12 +5,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
 #include <map>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "app/options.hpp"
 #include "autopilot/autopilot.hpp"
 #include "driver/mod_Define.hpp"
 #include "rgn/mod_RGN_Proc.hpp"
@@ -190,6 +193,43 @@ TEST(Autopilot, ItsMapsOfTheScenerySpanTheRockNotTheStripWindowsHeightAtAHighDpi
                                           "--autopilot", "--until", "3000"});
     EXPECT_EQ(code, 0);
     EXPECT_LT(kb, 400 * 1024);
+}
+
+// The player's maps and fields are made for the screen the game sees, and every resolution the
+// command line takes gives one of a few dozen such screens: each is played into the first
+// frames of play, where the fields are made (under AddressSanitizer, a read or write past a
+// map's end fails the run).
+TEST(Autopilot, PlaysIntoPlayAtEveryResolutionTheCommandLineTakes) {
+    std::set<std::tuple<int, int, int, int>> screens;
+    for (const bool raw : {false, true})
+        for (int dpi = app::kMinDpi; dpi <= app::kMaxDpi; ++dpi) {
+            auto o = test::default_desktop();
+            o.dpi = dpi;
+            o.raw_dpi = raw;
+            o.until = 3000;
+            o.trace_path = test::temp_path("dpi.jsonl");
+            const auto m = headless::HeadlessDesktop(o).screen();
+            if (!screens.emplace(m.width_px, m.height_px, m.twips_per_pixel_x, m.cy_fullscreen)
+                     .second)
+                continue;
+            SCOPED_TRACE((raw ? "--raw-dpi " : "--dpi ") + std::to_string(dpi));
+            {
+                headless::HeadlessDesktop inner(o);
+                Autopilot pilot(inner);
+                Game g(pilot);
+                pilot.attach(g);
+                try {
+                    Main(g, "");
+                } catch (const platform::ProgramEnd& end) {
+                    EXPECT_EQ(end.exit_code, 0);
+                }
+                inner.finish(0);
+            }
+            const auto trace = test::read_trace(o.trace_path);
+            EXPECT_TRUE(std::any_of(trace.begin(), trace.end(),
+                                    [](const test::Json& j) { return j["ev"].str() == "frame"; }));
+        }
+    EXPECT_GT(screens.size(), 60u);
 }
 
 }  // namespace
