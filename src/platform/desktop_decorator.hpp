@@ -59,6 +59,9 @@ class DesktopDecorator : public Desktop {
     bool tracing() const override { return inner_.tracing(); }
     void trace(std::string_view ev, std::string_view fields) override { inner_.trace(ev, fields); }
     void finish(int exit_code) override { inner_.finish(exit_code); }
+    void set_last_words(std::function<void(int exit_code)> last_words) override {
+        inner_.set_last_words(std::move(last_words));
+    }
 
   protected:
     Desktop& inner() { return inner_; }

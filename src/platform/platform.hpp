@@ -177,6 +177,10 @@ class Desktop {
 
     // Called once by main() when the program ends, with its exit code.
     virtual void finish(int /*exit_code*/) {}
+    // For a desktop that may have to end the program on the spot, where nothing can unwind
+    // (the X server went away): `last_words` writes out what the run still holds, given the
+    // exit code, before the program exits.
+    virtual void set_last_words(std::function<void(int exit_code)> /*last_words*/) {}
 };
 
 // Program end: thrown by end_program() and caught only in main(), so that every window is

@@ -13,6 +13,15 @@ RecordedDesktop::RecordedDesktop(std::unique_ptr<Desktop> real, const std::strin
     // A real run is watched while it plays (its pacing and phases, against the machine's
     // own measurements), so its records are not held back.
     if (!trace_path.empty()) trace_.emplace(trace_path, true);
+    // A run cut off where nothing unwinds still ends its trace; a failure then has no one to
+    // tell but the message the desktop gives anyway.
+    if (trace_)
+        real_->set_last_words([this](int exit_code) {
+            try {
+                trace_->end(elapsed(), exit_code);
+            } catch (const ProgramEnd&) {
+            }
+        });
 }
 
 std::uint64_t RecordedDesktop::elapsed() {

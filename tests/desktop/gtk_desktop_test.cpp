@@ -44,12 +44,43 @@ Box menu_box(const Image& before, const Image& after) {
 
 using GtkDesktop = DesktopTest;
 
+// The records of a trace file, each as its line, and the last record's line.
+std::vector<std::string> trace_lines(const std::string& path) {
+    std::ifstream in(path);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+long field(const std::string& record, const std::string& name) {
+    const auto at = record.find("\"" + name + "\":");
+    return at == std::string::npos ? -1 : std::atol(record.c_str() + at + name.size() + 3);
+}
+
+// The trace of a run cut off: it ends with its "end" record and the exit code, and if the
+// run was in play, nothing of what it played is lost.
+void ExpectTraceEndsWith(const std::string& path, int code, bool in_play) {
+    const auto lines = trace_lines(path);
+    ASSERT_FALSE(lines.empty());
+    const std::string& end = lines.back();
+    EXPECT_NE(end.find("\"ev\":\"end\""), std::string::npos) << end;
+    EXPECT_EQ(field(end, "code"), code) << end;
+    if (!in_play) return;
+    long last_frame = -1;
+    for (const auto& line : lines)
+        if (line.find("\"ev\":\"frame\"") != std::string::npos) last_frame = field(line, "t");
+    ASSERT_GE(last_frame, 0) << "no frame: the game never played";
+    EXPECT_LT(field(end, "t") - last_frame, 400) << "frames of the last moments were lost";
+}
+
 TEST(GtkDesktopStart, WhenTheXServerGoesAwayItSaysSoInOneLineAndEndsWithCode1) {
     auto x = Xvfb::start();
     if (!x) GTEST_SKIP() << "Xvfb is not installed or did not start";
     const std::string log = "/tmp/petalwing-lost-display.log";
-    Child game({kExe}, x->display(), log);
-    std::this_thread::sleep_for(2s);  // at the title, waiting for the space bar
+    const std::string trace = "/tmp/petalwing-lost-display.jsonl";
+    Child game({kExe, "--autopilot", "--trace", trace}, x->display(), log);
+    std::this_thread::sleep_for(4500ms);  // in play
     ASSERT_TRUE(game.running());
     x.reset();  // the server ends
     const auto code = game.wait_exit(10s);
@@ -61,6 +92,7 @@ TEST(GtkDesktopStart, WhenTheXServerGoesAwayItSaysSoInOneLineAndEndsWithCode1) {
     EXPECT_EQ(*code, 1);
     EXPECT_NE(all.find("lost the connection to the X display"), std::string::npos) << all;
     EXPECT_EQ(std::count(all.begin(), all.end(), '\n'), 1) << all;
+    ExpectTraceEndsWith(trace, 1, true);
 }
 
 TEST(GtkDesktopStart, WithoutAnXDisplayItSaysSoInOneLineAndEndsWithCode1) {
@@ -217,31 +249,55 @@ TEST_F(GtkDesktop, RightClickOnALampOpensTheMenuAndItsQuitEndsTheProgramWithCode
     EXPECT_EQ(game_->wait_exit(5s), 0);
 }
 
+class GtkDesktopDialog : public DesktopTest {
+  protected:
+    // Opens the version dialog from the lamp's menu with the keys.
+    void open_dialog_with_keys() {
+        const Image before = screenshot(*x_, temp("before.png"));
+        x_->run("xdotool mousemove 5 762 click 3");
+        ASSERT_TRUE(eventually(
+            [&] {
+                const Box menu = menu_box(before, screenshot(*x_, temp("menu.png")));
+                return !menu.empty() && menu.bottom - menu.top > 30;
+            },
+            3s))
+            << "no menu after a right click on a lamp";
+        x_->run("xdotool mousemove 600 300");  // the pointer off the menu selects nothing
+        press("Down");                         // "バージョン情報", the first item
+        press("Return");
+        ASSERT_TRUE(
+            eventually([&] { return window_geometry(*x_, "バージョン情報").has_value(); }, 3s))
+            << "the keys did not choose the menu's first item";
+        std::this_thread::sleep_for(300ms);
+    }
+};
+
 // The game keeps the keyboard's events from GTK while it plays. With no window manager the
 // focus stays on the lamp window when the menu and the dialog open, and their keys arrive
 // there: they must still reach them.
-TEST_F(GtkDesktop, TheMenuAndTheDialogFollowTheKeyboardWhileTheLampKeepsTheFocus) {
+TEST_F(GtkDesktopDialog, TheMenuAndTheDialogFollowTheKeyboardWhileTheLampKeepsTheFocus) {
     start_game();
-    const Image before = screenshot(*x_, temp("before.png"));
-    x_->run("xdotool mousemove 5 762 click 3");
-    ASSERT_TRUE(eventually(
-        [&] {
-            const Box menu = menu_box(before, screenshot(*x_, temp("menu.png")));
-            return !menu.empty() && menu.bottom - menu.top > 30;
-        },
-        3s))
-        << "no menu after a right click on a lamp";
-    x_->run("xdotool mousemove 600 300");  // the pointer off the menu selects nothing
-    press("Down");                         // "バージョン情報", the first item
-    press("Return");
-    ASSERT_TRUE(eventually([&] { return window_geometry(*x_, "バージョン情報").has_value(); }, 3s))
-        << "the keys did not choose the menu's first item";
-    std::this_thread::sleep_for(300ms);
+    ASSERT_NO_FATAL_FAILURE(open_dialog_with_keys());
     ASSERT_NE(x_->run("xdotool getwindowfocus getwindowname").find("frmShe"), std::string::npos);
     press("Return");
     EXPECT_TRUE(eventually([&] { return !window_geometry(*x_, "バージョン情報"); }, 3s))
         << "Return did not close the dialog";
     EXPECT_TRUE(game_->running());
+}
+
+// Escape (and the window manager's close button, the same request) closes the dialog once:
+// GTK must not destroy it under the game's own hold on it.
+TEST_F(GtkDesktopDialog, EscapeClosesTheDialogAndTheGamePlaysOnWithoutAComplaint) {
+    start_game();
+    ASSERT_NO_FATAL_FAILURE(open_dialog_with_keys());
+    press("Escape");
+    EXPECT_TRUE(eventually([&] { return !window_geometry(*x_, "バージョン情報"); }, 3s))
+        << "Escape did not close the dialog";
+    std::this_thread::sleep_for(500ms);
+    EXPECT_TRUE(game_->running());
+    std::ifstream in(temp("game.log"));
+    const std::string log((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(log.find("CRITICAL"), std::string::npos) << log;
 }
 
 TEST_F(GtkDesktop, TheVersionDialogIsARealModalDialogThatOkCloses) {
@@ -307,6 +363,25 @@ TEST_F(GtkDesktop, TheTraceRecordsTheRunInRealMillisecondsAndUntilEndsItWithCode
     const double mean = static_cast<double>(frames.back() - frames.front()) / (frames.size() - 1);
     EXPECT_GE(mean, 49);
     EXPECT_LE(mean, 65) << "a busy machine, or slow frames";
+}
+
+TEST_F(GtkDesktop, ASignalEndsTheGameAsAQuitDoesWithItsTraceAndCode128PlusTheSignal) {
+    // In play, where frame records are held up to a second; the others at the title.
+    for (const int number : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(number);
+        const bool in_play = number == SIGTERM;
+        const std::string trace = temp("signal.jsonl");
+        Child game({kExe, "--autopilot", "--trace", trace}, x_->display(), temp("signal.log"));
+        ASSERT_TRUE(eventually([&] { return window_geometry(*x_, "frmSTAFF").has_value(); }, 15s));
+        std::this_thread::sleep_for(in_play ? 4s : 300ms);
+        kill(game.pid(), number);
+        EXPECT_EQ(game.wait_exit(10s), 128 + number);
+        ExpectTraceEndsWith(trace, 128 + number, in_play);
+        std::ifstream in(temp("signal.log"));
+        const std::string log((std::istreambuf_iterator<char>(in)),
+                              std::istreambuf_iterator<char>());
+        EXPECT_EQ(log, "");
+    }
 }
 
 TEST_F(GtkDesktop, AnUnwritableTraceOrAShotIsRefusedInOneLineWithCode2BeforeTheGame) {

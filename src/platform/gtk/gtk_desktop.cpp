@@ -3,10 +3,14 @@
 
 #include <X11/extensions/shape.h>
 #include <gdk/gdkx.h>
+#include <glib-unix.h>
+
+#include <csignal>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 
 #include "platform/display_scale.hpp"
@@ -40,8 +44,12 @@ GdkDisplay* open_display() {
 // The X server went away under the running game: nothing can be shown or cleaned up any
 // more, so say so in one line and end, as without a display at all. Xlib ends the program
 // itself should this return.
+// Xlib's handler takes no closure: the running desktop's last words.
+const std::function<void(int)>* lost_display_words = nullptr;
+
 int on_lost_display(Display* x) {
     std::fprintf(stderr, "petalwing: lost the connection to the X display %s\n", DisplayString(x));
+    if (lost_display_words && *lost_display_words) (*lost_display_words)(1);
     std::_Exit(1);
 }
 
@@ -80,8 +88,33 @@ GtkDesktop::GtkDesktop()
       keys_(gdk_display_get_name(display_)),
       backgrounds_(painter_) {
     painter_.set_dpi(platform::kLogicalDpi);
+    lost_display_words = &last_words_;
     XSetIOErrorHandler(on_lost_display);  // after GDK's own, which ends without a word
     watch_work_area();
+    watch_end_signals();
+}
+
+void GtkDesktop::set_last_words(std::function<void(int exit_code)> last_words) {
+    last_words_ = std::move(last_words);
+}
+
+void GtkDesktop::watch_end_signals() {
+    const int numbers[] = {SIGTERM, SIGINT, SIGHUP};
+    for (std::size_t i = 0; i < end_signals_.size(); ++i) {
+        EndSignal& s = end_signals_[i];
+        s = {this, numbers[i]};
+        s.source = g_unix_signal_add(s.number, on_end_signal, &s);
+    }
+}
+
+gboolean GtkDesktop::on_end_signal(gpointer data) {
+    const auto* s = static_cast<const EndSignal*>(data);
+    s->desktop->signalled_ = s->number;
+    return G_SOURCE_CONTINUE;
+}
+
+void GtkDesktop::end_if_signalled() const {
+    if (signalled_) platform::end_program(128 + signalled_);
 }
 
 // Reading the work area asks the server about every client's struts: forty round trips on a
@@ -113,6 +146,9 @@ void GtkDesktop::forget_metrics(gpointer data) {
 }
 
 GtkDesktop::~GtkDesktop() {
+    for (const EndSignal& s : end_signals_)
+        if (s.source) g_source_remove(s.source);
+    lost_display_words = nullptr;
     GdkScreen* screen = gdk_display_get_default_screen(display_);
     gdk_window_remove_filter(gdk_screen_get_root_window(screen), on_root_event, this);
     g_signal_handlers_disconnect_by_data(screen, this);

@@ -67,6 +67,8 @@ class GtkDesktop final : public platform::Desktop {
     int run_dialog(const platform::DialogLayout& dialog) override;
     void message_box(std::string_view text, std::string_view caption) override;
 
+    void set_last_words(std::function<void(int exit_code)> last_words) override;
+
   private:
     struct Window;
     struct Timer {
@@ -96,6 +98,17 @@ class GtkDesktop final : public platform::Desktop {
     static GdkFilterReturn on_x_event(GdkXEvent* xevent, GdkEvent* event, gpointer data);
     static GdkFilterReturn on_root_event(GdkXEvent* xevent, GdkEvent* event, gpointer data);
     static void forget_metrics(gpointer data);
+    static gboolean on_end_signal(gpointer data);
+
+    // SIGTERM, SIGINT and SIGHUP end the game as a quit does, from the pump.
+    struct EndSignal {
+        GtkDesktop* desktop;
+        int number;
+        guint source = 0;
+    };
+    void watch_end_signals();
+    // Ends the program with 128 + the signal's number once one has come.
+    void end_if_signalled() const;
 
     Window* find(platform::WindowHandle w);
     const Metrics& metrics();
@@ -151,6 +164,9 @@ class GtkDesktop final : public platform::Desktop {
     gint64 last_iteration_ = 0;                // monotonic microseconds
     gint64 last_connection_check_ = 0;         // monotonic microseconds
     gint64 last_flush_ = 0;                    // monotonic microseconds
+    std::array<EndSignal, 3> end_signals_{};
+    int signalled_ = 0;                    // the number of an ending signal that came
+    std::function<void(int)> last_words_;  // when the X server goes away
 };
 
 }  // namespace pw::gtk

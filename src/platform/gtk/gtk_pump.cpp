@@ -160,6 +160,7 @@ void GtkDesktop::pump() {
     show_all_contents();
     keys_.invalidate();
     iterate_pending();
+    end_if_signalled();
     deliver_input();
     run_due_timers();
     // Xlib reads the connection at every flush: a frame's changes go out when it sleeps, or
@@ -175,6 +176,7 @@ void GtkDesktop::flush() {
 void GtkDesktop::modal_loop(const bool& open) {
     while (open) {
         g_main_context_iteration(nullptr, TRUE);
+        end_if_signalled();
         keys_.invalidate();
         run_due_timers();
     }

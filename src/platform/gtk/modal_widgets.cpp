@@ -33,6 +33,13 @@ void on_dialog_button(GtkButton* button, gpointer dialog) {
     gtk_dialog_response(GTK_DIALOG(dialog), index_of(button));
 }
 
+// Escape and the window manager's close button ask to delete the window: that closes the
+// dialog as its first button does, and the dialog stays ours to destroy.
+gboolean on_dialog_delete(GtkWidget* dialog, GdkEvent*, gpointer) {
+    gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_DELETE_EVENT);
+    return TRUE;
+}
+
 void on_dialog_response(GtkDialog*, gint response, gpointer data) {
     auto* state = static_cast<DialogState*>(data);
     state->open = false;
@@ -111,6 +118,7 @@ WidgetPtr build_dialog(DialogState& state, GtkWindow* parent) {
     }
     gtk_box_pack_start(GTK_BOX(content), fixed, TRUE, TRUE, 0);
     g_signal_connect(dialog.get(), "response", G_CALLBACK(on_dialog_response), &state);
+    g_signal_connect(dialog.get(), "delete-event", G_CALLBACK(on_dialog_delete), nullptr);
     return dialog;
 }
 
