@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Smoke test of the Windows program under Wine on an X display (Xvfb): it starts, the lamps and
-# the title banner appear as shaped windows, Space starts play, and the menu's last item
-# ("終了") ends the program.
+# Smoke test of the Windows program under Wine on an X display (Xvfb): its help and a refused
+# option of the virtual desktop; then it starts, the lamps and the title banner appear as shaped
+# windows, Space starts play, and the menu's last item ("終了") ends the program.
 #   scripts/win32-smoke.sh PETALWING.EXE OUTDIR
 # Wine comes from $PETALWING_WINE (default: wine) with the caller's WINEPREFIX; screenshots go
 # to OUTDIR.
@@ -29,6 +29,19 @@ window_of_size() {
     fi
   done
 }
+
+# What it takes: its help offers only its own options, and the virtual desktop's are refused in
+# one line with code 2 (the program writes to the console or file it was started with).
+"$wine" "$exe" --help >"$out/help.log" 2>/dev/null || fail "--help ended with code $?"
+grep -q -- '--autopilot' "$out/help.log" || fail "--help: $(cat "$out/help.log")"
+! grep -qE -- '--(headless|sprite-sheet|script|screen|shot)' "$out/help.log" ||
+  fail "--help offers the virtual desktop's options: $(cat "$out/help.log")"
+code=0
+"$wine" "$exe" --sprite-sheet "$out/sheet.png" >"$out/refused.log" 2>/dev/null || code=$?
+[ "$code" = 2 ] || fail "--sprite-sheet ended with code $code"
+[ "$(wc -l <"$out/refused.log")" = 1 ] && grep -q 'is for the virtual desktop' "$out/refused.log" ||
+  fail "--sprite-sheet: $(cat "$out/refused.log")"
+[ ! -e "$out/sheet.png" ] || fail "--sprite-sheet wrote a picture"
 
 "$wine" "$exe" >"$out/program.log" 2>&1 &
 pid=$!
@@ -77,4 +90,4 @@ kill -0 "$pid" 2>/dev/null && fail "the menu's last item did not end the program
 trap - EXIT
 wait "$pid" || fail "the program ended with code $?"
 shot 4-ended
-echo "win32-smoke: started, showed the title and the lamps, played, quit from the menu"
+echo "win32-smoke: --help and a refused --sprite-sheet; started, showed the title and the lamps, played, quit from the menu"

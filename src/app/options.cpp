@@ -114,7 +114,7 @@ Keys: arrows steer, Space starts and fires, Escape pauses, Home toggles invincib
 Right-click a life lamp (lower left; under weston where weston put it) or the ship for
 the menu; its last item quits.
 
-Options (--OPTION=VALUE works too; -- ends the options, so a negative START-X can follow):
+Options:
 )";
     constexpr std::size_t kColumn = 22;
     for (const Spec& s : kSpecs) {
@@ -124,8 +124,9 @@ Options (--OPTION=VALUE works too; -- ends the options, so a negative START-X ca
         head += s.name;
         if (!s.value.empty()) head += " " + std::string(s.value);
         out += head;
-        out += head.size() < kColumn ? std::string(kColumn - head.size(), ' ')
-                                     : "\n" + std::string(kColumn, ' ');
+        // At least two blanks before the text, as help2man reads it.
+        out += head.size() + 2 <= kColumn ? std::string(kColumn - head.size(), ' ')
+                                          : "\n" + std::string(kColumn, ' ');
         std::string help(s.help);
         if (s.id == Id::Until && virtual_desktop)
             help += " (default 600000 on the virtual desktop)";
@@ -133,6 +134,9 @@ Options (--OPTION=VALUE works too; -- ends the options, so a negative START-X ca
             help.insert(nl + 1, kColumn, ' ');
         out += help + "\n";
     }
+    out +=
+        "\nA value follows its option as the next word or after '=' (--until=5000);\n"
+        "-- ends the options, so that a negative START-X can follow it.\n";
     return out;
 }
 
