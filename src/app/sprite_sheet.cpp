@@ -75,7 +75,7 @@ bool write_sprite_sheet(const std::string& path, std::string* error) {
         w.SetPicture(g.frmC->Picture1[static_cast<std::size_t>(cap)], std::nullopt);
         RGNPopSetWindow(g, cap, w);
         w.Show();
-        label("c" + std::to_string(cap), x, y);
+        label(std::string{'c', static_cast<char>('0' + cap)}, x, y);
     }
     g.frmC.Unload();
     return desktop.snapshot(path, error);
