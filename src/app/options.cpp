@@ -1,6 +1,5 @@
 #include "app/options.hpp"
 
-#include <cctype>
 #include <charconv>
 #include <filesystem>
 #include <stdexcept>
@@ -91,8 +90,8 @@ constexpr Spec kSpecs[] = {
 // "-" stay words of the ship's start x).
 bool looks_like_option(std::string_view word) {
     if (word.size() > 2 && word.starts_with("--")) return true;
-    return word.size() >= 2 && word[0] == '-' && word[1] != '-' &&
-           std::isalpha(static_cast<unsigned char>(word[1]));
+    const char letter = word.size() >= 2 && word[0] == '-' ? word[1] : '\0';
+    return (letter >= 'a' && letter <= 'z') || (letter >= 'A' && letter <= 'Z');
 }
 
 const Spec* find_spec(std::string_view name) {

@@ -130,24 +130,32 @@ TEST(Fuzz, ScriptsParseOrAreRefusedAndPlayForThreeVirtualSecondsWithoutFault) {
 
 TEST(Fuzz, CommandLinesRunOrAreRefusedInOneLine) {
     Words w(7);
-    const std::vector<std::string> options{"--screen", "--dpi",  "--taskbar",   "--seed",
-                                           "--until",  "--shot", "--autopilot", "--bogus"};
+    const std::vector<std::string> options{"--screen", "--dpi",    "--taskbar",   "--seed",
+                                           "--until",  "--shot",   "--autopilot", "--bogus",
+                                           "-x",       "--raw-dpi"};
     for (int i = 0; i < 24; ++i) {
         std::vector<std::string> args{"--until", std::to_string(500 + w.below(2500))};
         for (int n = 1 + w.below(4); n > 0; --n) {
             const std::string& o = w.pick(options);
-            args.push_back(o);
+            std::string value;
             if (o == "--screen")
-                args.push_back((w.below(3) ? std::to_string(64 + w.below(4000)) : w.number()) +
-                               "x" +
-                               (w.below(3) ? std::to_string(64 + w.below(1000)) : w.number()));
+                value = (w.below(3) ? std::to_string(64 + w.below(4000)) : w.number()) + "x" +
+                        (w.below(3) ? std::to_string(64 + w.below(1000)) : w.number());
             else if (o == "--shot")
-                args.push_back(w.number() + ":" +
-                               (w.below(3) ? test::temp_path("fuzz.png") : "/missing/x.png"));
-            else if (o != "--autopilot" && o != "--bogus")
-                args.push_back(w.below(2) ? std::to_string(w.below(2000)) : w.number() + w.junk());
+                value = w.number() + ":" +
+                        (w.below(3) ? test::temp_path("fuzz.png") : "/missing/x.png");
+            else if (o != "--autopilot" && o != "--bogus" && o != "-x")
+                value = w.below(2) ? std::to_string(w.below(2000)) : w.number() + w.junk();
+            if (value.empty() || w.below(2)) {
+                args.push_back(o);
+                if (!value.empty()) args.push_back(value);
+            } else {
+                args.push_back(o + "=" + value);
+            }
         }
-        if (w.below(2)) args.push_back(w.number() + w.junk());  // the ship's start x
+        // The ship's start x, after "--" now and then.
+        if (w.below(3) == 0) args.push_back("--");
+        if (w.below(2)) args.push_back(w.number() + w.junk());
         std::string shown;
         for (const auto& a : args)
             shown += " [" + a + "]";
