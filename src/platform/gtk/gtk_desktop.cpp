@@ -41,12 +41,12 @@ GdkDisplay* open_display() {
     return display;
 }
 
-// The X server went away under the running game: nothing can be shown or cleaned up any
-// more, so say so in one line and end, as without a display at all. Xlib ends the program
-// itself should this return.
 // Xlib's handler takes no closure: the running desktop's last words.
 const std::function<void(int)>* lost_display_words = nullptr;
 
+// The X server went away under the running game: nothing can be shown or cleaned up any
+// more, so say so in one line, let the trace write what it holds, and end, as without a
+// display at all. Xlib ends the program itself should this return.
 int on_lost_display(Display* x) {
     std::fprintf(stderr, "petalwing: lost the connection to the X display %s\n", DisplayString(x));
     if (lost_display_words && *lost_display_words) (*lost_display_words)(1);
