@@ -40,6 +40,7 @@ enum class Id {
     Version,
     Headless,
     Autopilot,
+    Desktop,
     Screen,
     Dpi,
     RawDpi,
@@ -57,7 +58,7 @@ struct Spec {
     std::string_view name;
     char letter;             // the one-letter form, or 0
     std::string_view value;  // what the value is called, empty for a switch
-    bool virtual_only;       // only the virtual desktop has a use for it
+    bool virtual_only;       // only the build with the virtual desktop (the GTK one) takes it
     std::string_view help;   // lines after the first start with '\n'
 };
 
@@ -66,6 +67,9 @@ constexpr Spec kSpecs[] = {
      "run on a virtual desktop instead of the real display"},
     {Id::Autopilot, "--autopilot", 0, "", false,
      "let the built-in player play (keys are its own; the menu still works)"},
+    {Id::Desktop, "--desktop", 0, "x11|wayland", true,
+     "the real desktop to play on (default: Wayland where WAYLAND_DISPLAY\n"
+     "is set and the compositor offers layer-shell, else X11 or Xwayland)"},
     {Id::Screen, "--screen", 0, "WxH", true, "virtual desktop size in pixels (default 1024x768)"},
     {Id::Dpi, "--dpi", 0, "N", true,
      "virtual desktop resolution (default 96); the game sees 96 dpi and\n"
@@ -197,6 +201,17 @@ Options parse_options(const std::vector<std::string>& args, Build build) {
             case Id::Autopilot:
                 o.autopilot = true;
                 break;
+            case Id::Desktop: {
+                const std::string v = value();
+                if (v == "x11")
+                    o.real_desktop = RealDesktopKind::X11;
+                else if (v == "wayland")
+                    o.real_desktop = RealDesktopKind::Wayland;
+                else
+                    throw std::runtime_error("--desktop: expected x11 or wayland, got " +
+                                             platform::quoted(v));
+                break;
+            }
             case Id::Screen: {
                 const std::string v = value();
                 const auto x = v.find('x');

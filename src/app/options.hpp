@@ -11,11 +11,15 @@
 
 namespace pw::app {
 
+// Which real desktop to play on; Auto takes Wayland where the compositor offers layer-shell.
+enum class RealDesktopKind { Auto, X11, Wayland };
+
 struct Options {
     bool help = false;
     bool version = false;
     bool headless = false;
     bool autopilot = false;  // the built-in player presses the keys
+    RealDesktopKind real_desktop = RealDesktopKind::Auto;
     headless::Options desktop;
     std::string script_path;
     std::string sprite_sheet;  // write the sprite sheet here and exit

@@ -28,7 +28,16 @@ constexpr gint64 kMetricsLifetimeUs = 10'000'000;
 // The height of a window caption the game allows for above the work area's bottom.
 constexpr int kCaptionHeight = 19;
 
-GdkDisplay* open_display() {
+GdkDisplay* open_display(DisplaySystem system) {
+    if (system == DisplaySystem::Wayland) {
+        gdk_set_allowed_backends("wayland");
+        if (!gtk_init_check(nullptr, nullptr)) {
+            const char* name = std::getenv("WAYLAND_DISPLAY");
+            throw NoDisplay(std::string("cannot open the Wayland display ") +
+                            (name && *name ? name : "wayland-0") + "; use --headless");
+        }
+        return gdk_display_get_default();
+    }
     gdk_set_allowed_backends("x11");  // shapes, raw keys and override-redirect are X11's
     if (!gtk_init_check(nullptr, nullptr)) {
         const char* name = std::getenv("DISPLAY");
@@ -81,17 +90,22 @@ bool wayland_session() {
     return (wayland && *wayland) || (session && std::string(session) == "wayland");
 }
 
-GtkDesktop::GtkDesktop()
-    : display_(open_display()),
-      has_shape_(display_has_shape(display_)),
-      xi_opcode_(xi_opcode(display_)),
-      keys_(gdk_display_get_name(display_)),
+GtkDesktop::GtkDesktop(DisplaySystem system)
+    : wayland_(system == DisplaySystem::Wayland),
+      display_(open_display(system)),
+      has_shape_(wayland_ || display_has_shape(display_)),
+      xi_opcode_(wayland_ ? -1 : xi_opcode(display_)),
+      keys_(wayland_ ? KeyWatcher() : KeyWatcher(gdk_display_get_name(display_))),
       backgrounds_(painter_) {
     painter_.set_dpi(platform::kLogicalDpi);
+    watch_end_signals();
+    if (wayland_) {
+        usable_area_ = std::make_unique<UsableArea>([this] { metrics_.reset(); });
+        return;
+    }
     lost_display_words = &last_words_;
     XSetIOErrorHandler(on_lost_display);  // after GDK's own, which ends without a word
     watch_work_area();
-    watch_end_signals();
 }
 
 void GtkDesktop::set_last_words(std::function<void(int exit_code)> last_words) {
@@ -150,7 +164,8 @@ GtkDesktop::~GtkDesktop() {
         if (s.source) g_source_remove(s.source);
     lost_display_words = nullptr;
     GdkScreen* screen = gdk_display_get_default_screen(display_);
-    gdk_window_remove_filter(gdk_screen_get_root_window(screen), on_root_event, this);
+    if (!wayland_)
+        gdk_window_remove_filter(gdk_screen_get_root_window(screen), on_root_event, this);
     g_signal_handlers_disconnect_by_data(screen, this);
     for (auto& [id, timer] : timers_)
         g_source_destroy(timer.source.get());
@@ -163,7 +178,7 @@ std::uint32_t GtkDesktop::time_ms() {
 }
 
 std::uint16_t GtkDesktop::key_state(platform::Key key) {
-    return keys_.state(key);
+    return wayland_ ? key_events_.state(key) : keys_.state(key);
 }
 
 const GtkDesktop::Metrics& GtkDesktop::metrics() {
@@ -178,7 +193,9 @@ const GtkDesktop::Metrics& GtkDesktop::metrics() {
         gdk_monitor_get_workarea(monitor, &work);
         scale = gdk_monitor_get_scale_factor(monitor);
     }
-    const int bottom = primary_work_area_bottom(display_, geometry, scale, work.y + work.height);
+    const int bottom =
+        wayland_ ? wayland_work_area_bottom(geometry)
+                 : primary_work_area_bottom(display_, geometry, scale, work.y + work.height);
     Metrics m;
     m.read_at = now;
     m.origin_x = geometry.x;

@@ -17,8 +17,10 @@
 #include "platform/cairo/painter.hpp"
 #include "platform/focus_manners.hpp"
 #include "platform/gtk/gobject_ptr.hpp"
+#include "platform/gtk/key_events.hpp"
 #include "platform/gtk/key_watcher.hpp"
 #include "platform/gtk/sway_ipc.hpp"
+#include "platform/gtk/usable_area.hpp"
 #include "platform/gtk/window_background.hpp"
 #include "platform/platform.hpp"
 
@@ -33,10 +35,15 @@ struct NoDisplay : std::runtime_error {
 // one of its own windows has the focus.
 bool wayland_session();
 
+// The display system GTK plays on. On Wayland every window is a layer surface
+// (layer_shell.hpp); only placing, shaping and the keyboard differ from X11.
+enum class DisplaySystem { X11, Wayland };
+
 class GtkDesktop final : public platform::Desktop {
   public:
-    // Opens the X display, through XWayland on a Wayland session; throws NoDisplay.
-    GtkDesktop();
+    // Opens the X display (through XWayland on a Wayland session) or the Wayland display;
+    // throws NoDisplay.
+    explicit GtkDesktop(DisplaySystem system = DisplaySystem::X11);
     ~GtkDesktop() override;
     GtkDesktop(const GtkDesktop&) = delete;
     GtkDesktop& operator=(const GtkDesktop&) = delete;
@@ -93,6 +100,10 @@ class GtkDesktop final : public platform::Desktop {
     static gboolean on_button_press(GtkWidget* widget, GdkEventButton* event, gpointer data);
     static gboolean on_focus_in(GtkWidget* widget, GdkEventFocus* event, gpointer data);
     static gboolean on_map(GtkWidget* widget, GdkEvent* event, gpointer data);
+    // Wayland: the window's picture, keys, and the keyboard's coming and going.
+    static gboolean on_draw(GtkWidget* widget, cairo_t* cr, gpointer data);
+    static gboolean on_key(GtkWidget* widget, GdkEventKey* event, gpointer data);
+    static gboolean on_focus_out(GtkWidget* widget, GdkEventFocus* event, gpointer data);
     static gboolean on_timeout(gpointer data);
     // The game windows' X events GTK need not see never reach it.
     static GdkFilterReturn on_x_event(GdkXEvent* xevent, GdkEvent* event, gpointer data);
@@ -111,6 +122,13 @@ class GtkDesktop final : public platform::Desktop {
     void end_if_signalled() const;
 
     Window* find(platform::WindowHandle w);
+    // Wayland's counterparts of the X11 steps.
+    void make_layer_window(Window& win);
+    void send_input_shape(Window& win);
+    void paint_surface(Window& win);
+    void take_keyboard(Window& win);
+    int wayland_work_area_bottom(const GdkRectangle& output);
+    int wayland_connection() const;
     const Metrics& metrics();
     void watch_work_area();
     void update_mapping(Window& win);
@@ -130,7 +148,9 @@ class GtkDesktop final : public platform::Desktop {
     void show_all_contents();
     bool game_has_focus() const;
     bool cut_to_silhouette(const Window& win) const;
-    bool x_events_waiting();
+    // The display's connection, and whether events from it may wait.
+    int connection() const;
+    bool events_waiting();
     // Sends what Xlib holds to the server.
     void flush();
     // Microseconds until the first game timer falls due (0: one is due now), at most `limit`.
@@ -142,13 +162,16 @@ class GtkDesktop final : public platform::Desktop {
     void modal_loop(const bool& open);
     GtkWindow* lamp_window();
 
+    const bool wayland_;
     GdkDisplay* display_ = nullptr;
     bool has_shape_ = false;
     int xi_opcode_ = -1;  // the X input extension's, to know its key events
     std::array<unsigned long, 2> work_area_atoms_{};  // root properties that move the work area
     const bool shapes_may_be_ignored_ = wayland_session();  // by the compositor, on XWayland
-    const bool under_sway_ = shapes_may_be_ignored_ && under_sway();
-    KeyWatcher keys_;
+    const bool under_sway_ = !wayland_ && shapes_may_be_ignored_ && under_sway();
+    KeyWatcher keys_;                          // X11
+    KeyEvents key_events_;                     // Wayland
+    std::unique_ptr<UsableArea> usable_area_;  // Wayland
     paint::Painter painter_;
     BackgroundPainter backgrounds_;
     std::optional<Metrics> metrics_;

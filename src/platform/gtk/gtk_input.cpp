@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "platform/gtk/gtk_window.hpp"
+#include "platform/gtk/layer_shell.hpp"
 
 namespace pw::gtk {
 
@@ -43,7 +44,7 @@ void GtkDesktop::focus(WindowHandle w) {
     Window* win = find(w);
     if (!win || win->role != platform::WindowRole::Lamp) return;  // sprites never take it
     if (!focus_manners_.may_take(game_has_focus())) return;
-    if (win->viewable)
+    if (win->viewable || wayland_)  // on Wayland the surface asks whenever it is mapped
         take_focus(*win);
     else
         win->wants_focus = true;
@@ -51,6 +52,10 @@ void GtkDesktop::focus(WindowHandle w) {
 
 void GtkDesktop::take_focus(Window& win) {
     win.wants_focus = false;
+    if (wayland_) {
+        take_keyboard(win);
+        return;
+    }
     GdkWindow* native = gtk_widget_get_window(win.widget.get());
     gdk_window_focus(native, gdk_x11_get_server_time(native));
 }
@@ -65,6 +70,9 @@ gboolean GtkDesktop::on_button_press(GtkWidget*, GdkEventButton* event, gpointer
     auto* win = static_cast<Window*>(data);
     const int button = mouse_button_code(event->button);
     if (event->type != GDK_BUTTON_PRESS || button == 0) return TRUE;
+    // On Wayland a click on the lamp gives the game the keyboard again (after Escape).
+    if (win->desktop->wayland_ && win->role == platform::WindowRole::Lamp)
+        win->desktop->take_keyboard(*win);
     win->desktop->inputs_.push_back(
         Input{win->handle, false, button, static_cast<int>(std::floor(event->x)),
               static_cast<int>(std::floor(event->y)),
@@ -72,8 +80,10 @@ gboolean GtkDesktop::on_button_press(GtkWidget*, GdkEventButton* event, gpointer
     return TRUE;
 }
 
-gboolean GtkDesktop::on_focus_in(GtkWidget*, GdkEventFocus*, gpointer data) {
+gboolean GtkDesktop::on_focus_in(GtkWidget* widget, GdkEventFocus*, gpointer data) {
     auto* win = static_cast<Window*>(data);
+    // Taken: from now on the keyboard stays only while the user leaves it here.
+    if (win->desktop->wayland_) set_keyboard_wish(GTK_WINDOW(widget), KeyboardWish::Keep);
     win->desktop->inputs_.push_back(Input{win->handle, true, 0, 0, 0, nullptr});
     return FALSE;
 }

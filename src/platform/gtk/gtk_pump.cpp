@@ -33,6 +33,8 @@ constexpr gint64 kFlushIntervalUs = 10'000;
 
 void GtkDesktop::sleep_ms(std::uint32_t ms) {
     show_all_contents();
+    // On Wayland GTK draws and commits the frame's surfaces in its own loop.
+    if (wayland_) iterate_pending();
     flush();  // what the frame changed shows while we sleep
     g_usleep(static_cast<gulong>(ms) * 1000);
     keys_.invalidate();
@@ -43,14 +45,15 @@ void GtkDesktop::sleep_ms(std::uint32_t ms) {
 // the rest goes on while neither X connection has anything and no timer is due.
 void GtkDesktop::rest(std::uint32_t ms) {
     sleep_ms(ms);
-    Display* x = gdk_x11_display_get_xdisplay(display_);
-    if (gtk_work_ || XEventsQueued(x, QueuedAlready) > 0 || keys_.has_queued_events()) return;
+    if (gtk_work_ ||
+        (!wayland_ && (XEventsQueued(gdk_x11_display_get_xdisplay(display_), QueuedAlready) > 0 ||
+                       keys_.has_queued_events())))
+        return;
     const gint64 longest =
         static_cast<gint64>(kLongestRestMs - std::min(ms, kLongestRestMs)) * 1000;
     const gint64 wait_us = until_next_timer(longest);
     if (wait_us <= 0) return;
-    std::array<pollfd, 2> connections{
-        {{ConnectionNumber(x), POLLIN, 0}, {keys_.connection(), POLLIN, 0}}};
+    std::array<pollfd, 2> connections{{{connection(), POLLIN, 0}, {keys_.connection(), POLLIN, 0}}};
     const nfds_t count = connections[1].fd < 0 ? 1 : 2;
     poll(connections.data(), count, static_cast<int>((wait_us + 999) / 1000));
     keys_.invalidate();
@@ -89,22 +92,28 @@ void GtkDesktop::remove_timer(platform::TimerId id) {
     timers_.erase(it);
 }
 
-bool GtkDesktop::x_events_waiting() {
-    Display* x = gdk_x11_display_get_xdisplay(display_);
-    if (XEventsQueued(x, QueuedAlready) > 0) return true;
+int GtkDesktop::connection() const {
+    return wayland_ ? wayland_connection()
+                    : ConnectionNumber(gdk_x11_display_get_xdisplay(display_));
+}
+
+bool GtkDesktop::events_waiting() {
+    if (!wayland_ && XEventsQueued(gdk_x11_display_get_xdisplay(display_), QueuedAlready) > 0)
+        return true;
     // The server answers every move with an event; looking for them at every one of the
     // frame's pumps would cost a system call each.
     const gint64 now = g_get_monotonic_time();
     if (now - last_connection_check_ < kEventCheckUs) return false;
     last_connection_check_ = now;
-    pollfd connection{ConnectionNumber(x), POLLIN, 0};
-    return poll(&connection, 1, 0) > 0;
+    pollfd display{connection(), POLLIN, 0};
+    return poll(&display, 1, 0) > 0;
 }
 
 void GtkDesktop::iterate_pending() {
     // X events are handed to GTK all in one go: a main-loop pass for each would cost a
-    // poll and two reads of the connection.
-    if (x_events_waiting())
+    // poll and two reads of the connection. Wayland's go through GDK's own source.
+    const bool waiting = events_waiting();
+    if (waiting && !wayland_)
         for (int i = 0; i < kMaxIterationsPerPump; ++i) {
             GdkEvent* event = gdk_display_get_event(display_);
             if (!event) break;
@@ -112,7 +121,9 @@ void GtkDesktop::iterate_pending() {
             gdk_event_free(event);
         }
     const gint64 now = g_get_monotonic_time();
-    if (!gtk_work_ && now - last_iteration_ < kQuietPumpUs && until_next_timer(1) > 0) return;
+    if (!gtk_work_ && !(waiting && wayland_) && now - last_iteration_ < kQuietPumpUs &&
+        until_next_timer(1) > 0)
+        return;
     gtk_work_ = false;
     for (int i = 0; i < kMaxIterationsPerPump && g_main_context_iteration(nullptr, FALSE); ++i) {
     }

@@ -28,6 +28,7 @@ struct GtkDesktop::Window {
     WindowContents contents;                       // what the game last asked the window to show
     std::optional<WindowContents> shown;           // what the X server has as its background
     std::shared_ptr<const Background> background;  // the pixmap behind `shown`
+    SurfacePtr surface_picture;  // on Wayland: `shown`, painted in the surface's pixels
     std::optional<std::pair<int, int>> notified_size;  // as the server last told GTK of it
     int compositor_placements = 0;  // how often more the compositor may be asked to place it
 

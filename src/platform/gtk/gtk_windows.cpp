@@ -11,6 +11,7 @@
 #include "platform/gtk/alpha_visual.hpp"
 #include "platform/gtk/compositor_hints.hpp"
 #include "platform/gtk/gtk_window.hpp"
+#include "platform/gtk/layer_shell.hpp"
 
 namespace pw::gtk {
 
@@ -39,7 +40,9 @@ WindowHandle GtkDesktop::create_window(std::string_view name, platform::WindowRo
     win->handle = next_handle_++;
     win->role = role;
     win->events = std::move(events);
-    win->widget.reset(gtk_window_new(lamp ? GTK_WINDOW_TOPLEVEL : GTK_WINDOW_POPUP));
+    // A layer surface is made from a toplevel; on X11 sprites are override-redirect popups.
+    const bool toplevel = lamp || wayland_;
+    win->widget.reset(gtk_window_new(toplevel ? GTK_WINDOW_TOPLEVEL : GTK_WINDOW_POPUP));
     GtkWidget* widget = win->widget.get();
     GtkWindow* window = GTK_WINDOW(widget);
     gtk_window_set_title(window, std::string(name).c_str());
@@ -49,8 +52,6 @@ WindowHandle GtkDesktop::create_window(std::string_view name, platform::WindowRo
     gtk_window_set_skip_pager_hint(window, TRUE);
     gtk_window_set_accept_focus(window, lamp);
     gtk_window_set_focus_on_map(window, FALSE);  // the game asks for the focus itself
-    if (lamp) gtk_window_set_keep_above(window, TRUE);
-    declare_window_type(window, lamp);
     gtk_widget_set_app_paintable(widget, TRUE);
     gtk_widget_add_events(widget,
                           GDK_BUTTON_PRESS_MASK | GDK_FOCUS_CHANGE_MASK | GDK_STRUCTURE_MASK);
@@ -59,24 +60,31 @@ WindowHandle GtkDesktop::create_window(std::string_view name, platform::WindowRo
     g_signal_connect(widget, "map-event", G_CALLBACK(on_map), win.get());
     // The window manager's close does not unload a game window.
     g_signal_connect(widget, "delete-event", G_CALLBACK(gtk_true), nullptr);
-    // Start where the window's record says it is, so a first move to (0, 0) is not skipped.
-    const Metrics& m = metrics();
-    gtk_window_move(window, m.origin_x, m.origin_y);
-    gtk_window_resize(window, 1, 1);
-    use_alpha_visual(widget);
-    win->alpha = gdk_visual_get_depth(gtk_widget_get_visual(widget)) == 32;
-    gtk_widget_realize(widget);  // so a shape can be set before the window is first shown
-    // The X server paints the window from its background; GTK never draws it.
-    GdkWindow* native = gtk_widget_get_window(widget);
-    gdk_window_add_filter(native, on_x_event, win.get());
-    gdk_window_freeze_updates(native);
-    change_event_mask(native, 0, ExposureMask);  // nor need the server send its exposures
+    if (wayland_) {
+        make_layer_window(*win);
+    } else {
+        if (lamp) gtk_window_set_keep_above(window, TRUE);
+        declare_window_type(window, lamp);
+        // Start where the window's record says it is, so a first move to (0, 0) is not
+        // skipped.
+        const Metrics& m = metrics();
+        gtk_window_move(window, m.origin_x, m.origin_y);
+        gtk_window_resize(window, 1, 1);
+        use_alpha_visual(widget);
+        win->alpha = gdk_visual_get_depth(gtk_widget_get_visual(widget)) == 32;
+        gtk_widget_realize(widget);  // so a shape can be set before the window is first shown
+        // The X server paints the window from its background; GTK never draws it.
+        GdkWindow* native = gtk_widget_get_window(widget);
+        gdk_window_add_filter(native, on_x_event, win.get());
+        gdk_window_freeze_updates(native);
+        change_event_mask(native, 0, ExposureMask);  // nor need the server send its exposures
+        turn_compositor_effects_off(widget);
+        // Not on a Wayland session, which has no X compositor and may ignore the empty shape.
+        // The lamp too where no window manager would take it in and let it go again.
+        if (has_shape_ && !shapes_may_be_ignored_ && (!lamp || !window_manager_running(widget)))
+            show_to_compositors_unseen(widget);
+    }
     contents_changed(*win);
-    turn_compositor_effects_off(widget);
-    // Not on a Wayland session, which has no X compositor and may ignore the empty shape.
-    // The lamp too where no window manager would take it in and let it go again.
-    if (has_shape_ && !shapes_may_be_ignored_ && (!lamp || !window_manager_running(widget)))
-        show_to_compositors_unseen(widget);
     const WindowHandle h = win->handle;
     windows_.emplace(h, std::move(win));
     return h;
@@ -96,7 +104,10 @@ void GtkDesktop::set_geometry(WindowHandle w, int left, int top, int width, int 
     GtkWindow* window = GTK_WINDOW(win->widget.get());
     if (left != win->left || top != win->top) {
         const Metrics& m = metrics();
-        gtk_window_move(window, left + m.origin_x, top + m.origin_y);
+        if (wayland_)
+            place_layer_surface(window, left, top);
+        else
+            gtk_window_move(window, left + m.origin_x, top + m.origin_y);
         win->left = left;
         win->top = top;
         if (win->viewable) place_lamp(*win);
@@ -146,6 +157,7 @@ void GtkDesktop::update_mapping(Window& win) {
     if (show) {
         show_contents(win);
         gtk_widget_show(win.widget.get());
+        if (wayland_) return;
         // GDK maps a window with no background and sets it again afterwards, unpainted.
         GdkWindow* native = gtk_widget_get_window(win.widget.get());
         XClearWindow(GDK_WINDOW_XDISPLAY(native), GDK_WINDOW_XID(native));
@@ -179,6 +191,10 @@ bool GtkDesktop::set_shape(WindowHandle w, std::optional<Region> shape) {
 // goes: the credits' outline is thousands of rectangles of which a sixth show at a time, and
 // X's coordinates are 16-bit.
 void GtkDesktop::send_shape(Window& win) {
+    if (wayland_) {
+        send_input_shape(win);
+        return;
+    }
     GdkWindow* native = gtk_widget_get_window(win.widget.get());
     Display* x = GDK_WINDOW_XDISPLAY(native);
     if (!win.shape) {
@@ -207,6 +223,8 @@ bool GtkDesktop::cut_to_silhouette(const Window& win) const {
     // With an alpha channel the picture is transparent outside the silhouette, for
     // compositors that ignore shapes. A window of one colour is spared that (its outline
     // changes every frame) except on a Wayland session, where such compositors live.
+    // On Wayland the silhouette is only ever cut this way.
+    if (wayland_) return true;
     const bool solid = !win.contents.picture && win.contents.items.empty();
     return win.alpha && (!solid || shapes_may_be_ignored_);
 }
@@ -219,7 +237,10 @@ void GtkDesktop::show_contents(Window& win) {
     else
         win.contents.silhouette.reset();
     if (win.shown == win.contents) return;
-    win.background = backgrounds_.apply(gtk_widget_get_window(win.widget.get()), win.contents);
+    if (wayland_)
+        paint_surface(win);
+    else
+        win.background = backgrounds_.apply(gtk_widget_get_window(win.widget.get()), win.contents);
     win.shown = win.contents;
 }
 

@@ -22,6 +22,8 @@ class KeyWatcher {
   public:
     // Connects to the named display; without it (or without XInput2) keys read as up.
     explicit KeyWatcher(const char* display_name);
+    // Watches nothing: keys read as up.
+    KeyWatcher() = default;
 
     std::uint16_t state(platform::Key key);
     // The next query takes a fresh reading. Called whenever events may have happened (the

@@ -9,8 +9,7 @@
 #include <cstdint>
 
 #include "platform/cairo/cairo_ptr.hpp"
-#include "platform/gtk/silhouette.hpp"
-#include "platform/gtk/window_scale.hpp"
+#include "platform/gtk/contents_image.hpp"
 
 namespace pw::gtk {
 namespace {
@@ -55,13 +54,7 @@ class Background {
             if (solid(contents)) {
                 painter.paint_window(cr.get(), contents.back, contents.picture, contents.items);
             } else {
-                cairo_scale(cr.get(), scale_, scale_);
-                paint_enlarged(cr.get(), contents.width, contents.height, scale_, [&](cairo_t* px) {
-                    paint_silhouette(px, contents.silhouette, [&](cairo_t* inside) {
-                        painter.paint_window(inside, contents.back, contents.picture,
-                                             contents.items);
-                    });
-                });
+                paint_contents(cr.get(), contents, scale_, painter);
             }
         }
         cairo_surface_flush(image.get());
