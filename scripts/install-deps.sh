@@ -6,12 +6,13 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-       libpixman-1-dev libcairo2-dev libpango1.0-dev libgtk-3-dev libxi-dev libxext-dev
+       libpixman-1-dev libcairo2-dev libpango1.0-dev libgtk-3-dev libgtk-layer-shell-dev
+       libxi-dev libxext-dev
        fonts-ipafont-gothic fonts-ipafont-mincho help2man)
 # The desktop tests also play under the window managers, panels, compositors and Wayland
 # servers that users run (each test skips where its package is missing).
 test=(xvfb xauth xdotool imagemagick x11-utils x11-xserver-utils openbox tint2 picom xcompmgr
-      weston xwayland sway grim xtrace)
+      weston xwayland sway grim wtype xtrace)
 # The 32-bit program is built with mingw-w64 i686 and tested under 32-bit Wine. Where the
 # kernel runs no 32-bit code, its tests run as a 64-bit build under 64-bit Wine instead.
 win32=(g++-mingw-w64-i686-posix wine file unzip)

@@ -82,8 +82,7 @@ gboolean GtkDesktop::on_button_press(GtkWidget*, GdkEventButton* event, gpointer
 
 gboolean GtkDesktop::on_focus_in(GtkWidget* widget, GdkEventFocus*, gpointer data) {
     auto* win = static_cast<Window*>(data);
-    // Taken: from now on the keyboard stays only while the user leaves it here.
-    if (win->desktop->wayland_) set_keyboard_wish(GTK_WINDOW(widget), KeyboardWish::Keep);
+    if (win->desktop->wayland_) keep_keyboard_once_taken(GTK_WINDOW(widget));
     win->desktop->inputs_.push_back(Input{win->handle, true, 0, 0, 0, nullptr});
     return FALSE;
 }

@@ -72,9 +72,19 @@ gboolean GtkDesktop::on_key(GtkWidget*, GdkEventKey* event, gpointer data) {
         desktop.key_events_.release(event->keyval);
         return TRUE;
     }
-    if (desktop.key_events_.press(event->keyval) == platform::Key::Escape)
-        for (auto& [h, w] : desktop.windows_)
-            set_keyboard_wish(GTK_WINDOW(w->widget.get()), KeyboardWish::Never);
+    if (desktop.key_events_.press(event->keyval) != platform::Key::Escape) return TRUE;
+    for (auto& [h, w] : desktop.windows_) {
+        GtkWidget* widget = w->widget.get();
+        if (!asks_for_keyboard(GTK_WINDOW(widget))) continue;
+        set_keyboard_wish(GTK_WINDOW(widget), KeyboardWish::Never);
+        // Sway 1.7 leaves the keyboard with a surface that stops asking for it until the
+        // surface is mapped anew.
+        if (w->mapped) {
+            gtk_widget_hide(widget);
+            gtk_widget_show(widget);
+        }
+    }
+    desktop.gtk_work_ = true;
     return TRUE;
 }
 

@@ -79,4 +79,13 @@ void set_keyboard_wish(GtkWindow* window, KeyboardWish wish) {
     if (gtk_layer_get_keyboard_mode(window) != mode) gtk_layer_set_keyboard_mode(window, mode);
 }
 
+void keep_keyboard_once_taken(GtkWindow* window) {
+    if (gtk_layer_get_keyboard_mode(window) == GTK_LAYER_SHELL_KEYBOARD_MODE_EXCLUSIVE)
+        set_keyboard_wish(window, KeyboardWish::Keep);
+}
+
+bool asks_for_keyboard(GtkWindow* window) {
+    return gtk_layer_get_keyboard_mode(window) != GTK_LAYER_SHELL_KEYBOARD_MODE_NONE;
+}
+
 }  // namespace pw::gtk

@@ -34,5 +34,9 @@ enum class KeyboardWish {
     Keep,   // the keyboard while it has it; a click on it gives it back, as on another window
 };
 void set_keyboard_wish(GtkWindow* window, KeyboardWish wish);
+// The keyboard came: a surface that took it from now on keeps it only while the user leaves
+// it there.
+void keep_keyboard_once_taken(GtkWindow* window);
+bool asks_for_keyboard(GtkWindow* window);
 
 }  // namespace pw::gtk
