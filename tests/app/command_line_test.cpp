@@ -116,6 +116,12 @@ TEST(CommandLineRefusal, ATaskbarNearTheIntegerLimitLeavesNoWorkArea) {
         }
 }
 
+TEST(CommandLineRefusal, ADesktopOtherThanX11OrWayland) {
+    ExpectRefused(run_game({"--desktop", "mir", "--until", "1000"}),
+                  "--desktop: expected x11 or wayland, got");
+    ExpectRefused(run_game({"--until", "1000", "--desktop"}), "--desktop needs a value");
+}
+
 TEST(CommandLineRefusal, ScriptNumbersOutsideTheirRange) {
     ExpectRefused(run_game({"--until", "1000"}, "@100 lclick frmSTAFF 2147483647 0\n"),
                   "script line 1: an x in pixels must lie between");

@@ -3,6 +3,7 @@
 #include <gtk-layer-shell.h>
 #include <wayland-client.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 
@@ -25,6 +26,10 @@ constexpr wl_registry_listener kRegistryListener{on_global, on_global_remove};
 }  // namespace
 
 bool compositor_offers_layer_shell() {
+    // Without a runtime folder there is no socket to find (and libwayland would say so).
+    const char* name = std::getenv("WAYLAND_DISPLAY");
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (!(name && name[0] == '/') && !(runtime && *runtime)) return false;
     WaylandPtr display(wl_display_connect(nullptr));
     if (!display) return false;
     bool offered = false;
