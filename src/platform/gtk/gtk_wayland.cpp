@@ -3,6 +3,8 @@
 // keyboard, and the work area from what the panels leave.
 #include <gdk/gdkwayland.h>
 
+#include <optional>
+
 #include "platform/gtk/alpha_visual.hpp"
 #include "platform/gtk/contents_image.hpp"
 #include "platform/gtk/gtk_desktop.hpp"
@@ -28,19 +30,62 @@ void GtkDesktop::send_input_shape(Window& win) {
     set_input_silhouette(win.widget.get(), win.shape, win.width, win.height);
 }
 
+namespace {
+
+// What of a window changes from `shown` to `next` when only its silhouette does (in play the
+// enemy shots' and debris' full-screen windows change nothing else every frame): the old and
+// the new silhouette. Nothing when more changes: then all of it.
+std::optional<Region> silhouette_change(const std::optional<WindowContents>& shown,
+                                        const WindowContents& next) {
+    if (!shown || !shown->silhouette || !next.silhouette) return std::nullopt;
+    WindowContents same = next;
+    same.silhouette = shown->silhouette;
+    if (!(same == *shown)) return std::nullopt;
+    Region change;
+    change.combine(*shown->silhouette, *next.silhouette, CombineMode::Or);
+    return change;
+}
+
+RegionPtr cairo_region_of(const Region& region, int scale) {
+    RegionPtr out(cairo_region_create());
+    for (const Rect& r : region.rects()) {
+        const cairo_rectangle_int_t box{r.left * scale, r.top * scale, (r.right - r.left) * scale,
+                                        (r.bottom - r.top) * scale};
+        cairo_region_union_rectangle(out.get(), &box);
+    }
+    return out;
+}
+
+}  // namespace
+
 // The picture is painted once per change, in the surface's own pixels; GTK copies it into
 // the buffer it commits whenever it draws the window (a move by margins draws it again).
+// Where only the silhouette changed, only the old and new silhouette are painted, drawn and
+// sent to the compositor: a full-screen window costs what its dots cost.
 void GtkDesktop::paint_surface(Window& win) {
-    const int scale = gtk_widget_get_scale_factor(win.widget.get());
-    SurfacePtr picture(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, win.contents.width * scale,
-                                                  win.contents.height * scale));
+    GtkWidget* widget = win.widget.get();
+    const int scale = gtk_widget_get_scale_factor(widget);
+    const auto change =
+        win.surface_picture ? silhouette_change(win.shown, win.contents) : std::nullopt;
+    if (!change) {
+        win.surface_picture.reset(cairo_image_surface_create(
+            CAIRO_FORMAT_ARGB32, win.contents.width * scale, win.contents.height * scale));
+        cairo_surface_set_device_scale(win.surface_picture.get(), scale, scale);
+    }
     {
-        paint::ContextPtr cr(cairo_create(picture.get()));
+        paint::ContextPtr cr(cairo_create(win.surface_picture.get()));
+        cairo_scale(cr.get(), 1.0 / scale, 1.0 / scale);  // paint_contents counts in pixels
+        if (change) {
+            gdk_cairo_region(cr.get(), cairo_region_of(*change, scale).get());
+            cairo_clip(cr.get());
+        }
         paint_contents(cr.get(), win.contents, scale, painter_);
     }
-    cairo_surface_set_device_scale(picture.get(), scale, scale);
-    win.surface_picture = std::move(picture);
-    gtk_widget_queue_draw(win.widget.get());
+    cairo_surface_mark_dirty(win.surface_picture.get());
+    if (change)
+        gtk_widget_queue_draw_region(widget, cairo_region_of(*change, 1).get());
+    else
+        gtk_widget_queue_draw(widget);
     gtk_work_ = true;
 }
 
