@@ -209,7 +209,7 @@ void expect_title_is_the_virtual_one(const Image& shot, const Image& expected, i
 
 // Disabled: sway 1.7 stacks a newly mapped layer surface at the bottom of its layer, and
 // layer-shell has no way to raise one, so the title shows below the scenery it was shown after.
-TEST_F(SwayNative, DISABLED_TheTitleIsTheVirtualDesktopsPicturePixelForPixel) {
+TEST_F(SwayNative, TheTitleIsTheVirtualDesktopsPicturePixelForPixel) {
     start(1, 0);
     start_game();
     ASSERT_TRUE(reached("title", 20s)) << log("game.log");

@@ -101,6 +101,8 @@ GtkDesktop::GtkDesktop(DisplaySystem system)
     watch_end_signals();
     if (wayland_) {
         usable_area_ = std::make_unique<UsableArea>([this] { metrics_.reset(); });
+        stage_ = std::make_unique<Stage>(display_);
+        watch_stage();
         return;
     }
     lost_display_words = &last_words_;

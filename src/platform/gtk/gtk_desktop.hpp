@@ -21,6 +21,7 @@
 #include "platform/gtk/key_watcher.hpp"
 #include "platform/gtk/sway_ipc.hpp"
 #include "platform/gtk/usable_area.hpp"
+#include "platform/gtk/wayland_stage.hpp"
 #include "platform/gtk/window_background.hpp"
 #include "platform/platform.hpp"
 
@@ -35,8 +36,9 @@ struct NoDisplay : std::runtime_error {
 // one of its own windows has the focus.
 bool wayland_session();
 
-// The display system GTK plays on. On Wayland every window is a layer surface
-// (layer_shell.hpp); only placing, shaping and the keyboard differ from X11.
+// The display system GTK plays on. On Wayland the game's windows are the sub-surfaces of one
+// layer surface over the output (wayland_stage.hpp), and the lamp also has a transparent layer
+// surface of its own that takes the keyboard and the lamp's clicks.
 enum class DisplaySystem { X11, Wayland };
 
 class GtkDesktop final : public platform::Desktop {
@@ -101,7 +103,8 @@ class GtkDesktop final : public platform::Desktop {
     static gboolean on_focus_in(GtkWidget* widget, GdkEventFocus* event, gpointer data);
     static gboolean on_map(GtkWidget* widget, GdkEvent* event, gpointer data);
     // Wayland: the window's picture, keys, and the keyboard's coming and going.
-    static gboolean on_draw(GtkWidget* widget, cairo_t* cr, gpointer data);
+    static gboolean on_stage_press(GtkWidget* widget, GdkEventButton* event, gpointer data);
+    static void on_stage_scale(GObject* stage, GParamSpec* property, gpointer data);
     static gboolean on_key(GtkWidget* widget, GdkEventKey* event, gpointer data);
     static gboolean on_focus_out(GtkWidget* widget, GdkEventFocus* event, gpointer data);
     static gboolean on_timeout(gpointer data);
@@ -124,8 +127,8 @@ class GtkDesktop final : public platform::Desktop {
     Window* find(platform::WindowHandle w);
     // Wayland's counterparts of the X11 steps.
     void make_layer_window(Window& win);
-    void send_input_shape(Window& win);
-    void paint_surface(Window& win);
+    void watch_stage();
+    void send_click_area(Window& win);
     void take_keyboard(Window& win);
     int wayland_work_area_bottom(const GdkRectangle& output);
     int wayland_connection() const;
@@ -172,6 +175,7 @@ class GtkDesktop final : public platform::Desktop {
     KeyWatcher keys_;                          // X11
     KeyEvents key_events_;                     // Wayland
     std::unique_ptr<UsableArea> usable_area_;  // Wayland
+    std::unique_ptr<Stage> stage_;             // Wayland
     paint::Painter painter_;
     BackgroundPainter backgrounds_;
     std::optional<Metrics> metrics_;

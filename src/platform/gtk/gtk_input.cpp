@@ -25,6 +25,8 @@ bool is_key_event(const XEvent& e, int xi_opcode) {
            (c.evtype == XI_KeyPress || c.evtype == XI_KeyRelease);
 }
 
+}  // namespace
+
 int mouse_button_code(guint button) {
     switch (button) {
         case 1:
@@ -37,8 +39,6 @@ int mouse_button_code(guint button) {
             return 0;
     }
 }
-
-}  // namespace
 
 void GtkDesktop::focus(WindowHandle w) {
     Window* win = find(w);
@@ -62,7 +62,8 @@ void GtkDesktop::take_focus(Window& win) {
 
 bool GtkDesktop::game_has_focus() const {
     return std::any_of(windows_.begin(), windows_.end(), [](const auto& entry) {
-        return gtk_window_is_active(GTK_WINDOW(entry.second->widget.get()));
+        const GtkWidget* widget = entry.second->widget.get();
+        return widget && gtk_window_is_active(GTK_WINDOW(widget));
     });
 }
 

@@ -33,8 +33,6 @@ constexpr gint64 kFlushIntervalUs = 10'000;
 
 void GtkDesktop::sleep_ms(std::uint32_t ms) {
     show_all_contents();
-    // On Wayland GTK draws and commits the frame's surfaces in its own loop.
-    if (wayland_) iterate_pending();
     flush();  // what the frame changed shows while we sleep
     g_usleep(static_cast<gulong>(ms) * 1000);
     keys_.invalidate();
@@ -180,6 +178,7 @@ void GtkDesktop::pump() {
 }
 
 void GtkDesktop::flush() {
+    if (stage_) stage_->commit();
     gdk_display_flush(display_);
     last_flush_ = g_get_monotonic_time();
 }

@@ -40,9 +40,15 @@ WindowHandle GtkDesktop::create_window(std::string_view name, platform::WindowRo
     win->handle = next_handle_++;
     win->role = role;
     win->events = std::move(events);
-    // A layer surface is made from a toplevel; on X11 sprites are override-redirect popups.
-    const bool toplevel = lamp || wayland_;
-    win->widget.reset(gtk_window_new(toplevel ? GTK_WINDOW_TOPLEVEL : GTK_WINDOW_POPUP));
+    if (wayland_) win->sprite = stage_->add(lamp);
+    // On Wayland a sprite is the stage's alone.
+    if (wayland_ && !lamp) {
+        contents_changed(*win);
+        const WindowHandle h = win->handle;
+        windows_.emplace(h, std::move(win));
+        return h;
+    }
+    win->widget.reset(gtk_window_new(lamp ? GTK_WINDOW_TOPLEVEL : GTK_WINDOW_POPUP));
     GtkWidget* widget = win->widget.get();
     GtkWindow* window = GTK_WINDOW(widget);
     gtk_window_set_title(window, std::string(name).c_str());
@@ -91,6 +97,8 @@ WindowHandle GtkDesktop::create_window(std::string_view name, platform::WindowRo
 }
 
 void GtkDesktop::destroy_window(WindowHandle w) {
+    Window* win = find(w);
+    if (win && stage_) stage_->remove(win->sprite);
     windows_.erase(w);  // destroys the X window with its shape and contents
 }
 
@@ -103,11 +111,13 @@ void GtkDesktop::set_geometry(WindowHandle w, int left, int top, int width, int 
     height = std::clamp(height, 0, kMaxCoordinate);
     GtkWindow* window = GTK_WINDOW(win->widget.get());
     if (left != win->left || top != win->top) {
-        const Metrics& m = metrics();
-        if (wayland_)
-            place_layer_surface(window, left, top);
-        else
+        if (wayland_) {
+            stage_->place(win->sprite, left, top);
+            if (window) place_layer_surface(window, left, top);
+        } else {
+            const Metrics& m = metrics();
             gtk_window_move(window, left + m.origin_x, top + m.origin_y);
+        }
         win->left = left;
         win->top = top;
         if (win->viewable) place_lamp(*win);
@@ -122,10 +132,12 @@ void GtkDesktop::set_geometry(WindowHandle w, int left, int top, int width, int 
         win->contents.height = h_px;
         contents_changed(*win);
         show_contents(*win);
-        gtk_widget_set_size_request(win->widget.get(), w_px, h_px);
-        gtk_window_resize(window, w_px, h_px);
-        gtk_work_ = true;
-        if (win->shape) send_shape(*win);  // what the old size cut off may show now
+        if (window) {
+            gtk_widget_set_size_request(win->widget.get(), w_px, h_px);
+            gtk_window_resize(window, w_px, h_px);
+            gtk_work_ = true;
+        }
+        if (win->shape || wayland_) send_shape(*win);  // what the old size cut off may show now
         update_mapping(*win);
     }
 }
@@ -153,6 +165,11 @@ void GtkDesktop::update_mapping(Window& win) {
     const bool show = win.visible && win.width > 0 && win.height > 0;
     if (show == win.mapped) return;
     win.mapped = show;
+    if (wayland_) {
+        if (show) show_contents(win);
+        stage_->show(win.sprite, show);
+        if (!win.widget) return;
+    }
     gtk_work_ = true;
     if (show) {
         show_contents(win);
@@ -172,7 +189,9 @@ void GtkDesktop::set_visible(WindowHandle w, bool visible) {
     if (!win || win->visible == visible) return;
     win->visible = visible;
     update_mapping(*win);
-    if (visible && win->mapped) gdk_window_raise(gtk_widget_get_window(win->widget.get()));
+    // On Wayland the stage raises what it shows.
+    if (visible && win->mapped && !wayland_)
+        gdk_window_raise(gtk_widget_get_window(win->widget.get()));
 }
 
 bool GtkDesktop::set_shape(WindowHandle w, std::optional<Region> shape) {
@@ -192,7 +211,7 @@ bool GtkDesktop::set_shape(WindowHandle w, std::optional<Region> shape) {
 // X's coordinates are 16-bit.
 void GtkDesktop::send_shape(Window& win) {
     if (wayland_) {
-        send_input_shape(win);
+        send_click_area(win);
         return;
     }
     GdkWindow* native = gtk_widget_get_window(win.widget.get());
@@ -238,7 +257,7 @@ void GtkDesktop::show_contents(Window& win) {
         win.contents.silhouette.reset();
     if (win.shown == win.contents) return;
     if (wayland_)
-        paint_surface(win);
+        stage_->paint(win.sprite, win.contents, stage_->scale(), painter_);
     else
         win.background = backgrounds_.apply(gtk_widget_get_window(win.widget.get()), win.contents);
     win.shown = win.contents;

@@ -51,6 +51,18 @@ void make_layer_surface(GtkWindow* window, const char* name) {
     gtk_layer_set_keyboard_mode(window, GTK_LAYER_SHELL_KEYBOARD_MODE_NONE);
 }
 
+gboolean draw_nothing(GtkWidget*, cairo_t* cr, gpointer) {
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    cairo_set_source_rgba(cr, 0, 0, 0, 0);
+    cairo_paint(cr);
+    return TRUE;
+}
+
+void cover_output(GtkWindow* window) {
+    gtk_layer_set_anchor(window, GTK_LAYER_SHELL_EDGE_RIGHT, TRUE);
+    gtk_layer_set_anchor(window, GTK_LAYER_SHELL_EDGE_BOTTOM, TRUE);
+}
+
 void place_layer_surface(GtkWindow* window, int left, int top) {
     gtk_layer_set_margin(window, GTK_LAYER_SHELL_EDGE_LEFT, left);
     gtk_layer_set_margin(window, GTK_LAYER_SHELL_EDGE_TOP, top);

@@ -20,6 +20,12 @@ bool compositor_offers_layer_shell();
 // keyboard.
 void make_layer_surface(GtkWindow* window, const char* name);
 
+// A "draw" handler for a surface that is all transparent.
+gboolean draw_nothing(GtkWidget* widget, cairo_t* cr, gpointer data);
+
+// Stretches the surface over the whole output, panels included.
+void cover_output(GtkWindow* window);
+
 // Puts the surface's top-left corner at (left, top) on the output, in logical pixels.
 void place_layer_surface(GtkWindow* window, int left, int top);
 

@@ -1,0 +1,49 @@
+// A picture in memory shared with the Wayland compositor: the game paints a sprite into it
+// with cairo and hands it over; the compositor says when it has let go of it again.
+#pragma once
+
+#include <cairo.h>
+#include <wayland-client.h>
+
+#include <cstddef>
+#include <optional>
+
+#include "platform/cairo/cairo_ptr.hpp"
+#include "platform/gtk/window_background.hpp"
+
+namespace pw::gtk {
+
+class ShmBuffer {
+  public:
+    // A premultiplied ARGB buffer of `width` x `height` device pixels; throws when the
+    // memory cannot be had.
+    ShmBuffer(wl_shm* shm, int width, int height);
+    ~ShmBuffer();
+    ShmBuffer(const ShmBuffer&) = delete;
+    ShmBuffer& operator=(const ShmBuffer&) = delete;
+
+    int width() const { return width_; }
+    int height() const { return height_; }
+    // Until the compositor releases it, the buffer must not be painted.
+    bool busy() const { return busy_; }
+    // Hands the buffer to the compositor through `surface`'s next commit.
+    void attach(wl_surface* surface);
+    // The pixels, for cairo to paint.
+    cairo_surface_t* image() const { return image_.get(); }
+
+    // What the buffer holds, so that the next picture need paint only what differs.
+    std::optional<WindowContents> holds;
+
+  private:
+    static void on_release(void* data, wl_buffer* buffer);
+    static const wl_buffer_listener kListener;
+
+    int width_, height_;
+    std::size_t size_;
+    void* pixels_ = nullptr;
+    wl_buffer* buffer_ = nullptr;
+    paint::SurfacePtr image_;
+    bool busy_ = false;
+};
+
+}  // namespace pw::gtk

@@ -1,0 +1,87 @@
+// The Wayland desktop's stage: one transparent layer surface over the whole output, whose
+// sub-surfaces are the game's windows. Layer-shell cannot stack one layer surface above
+// another (sway puts each newly shown one at the bottom of its layer), but sub-surfaces stack
+// exactly: a window shown goes to the top, as on X11, and every change of a frame reaches the
+// compositor in one commit. Each sprite paints into buffers of its own, reused once the
+// compositor lets go of them, so a full-screen window of a few dots costs what its dots cost.
+#pragma once
+
+#include <gtk/gtk.h>
+#include <wayland-client.h>
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "platform/cairo/painter.hpp"
+#include "platform/gtk/gobject_ptr.hpp"
+#include "platform/gtk/shm_buffer.hpp"
+#include "platform/gtk/window_background.hpp"
+#include "platform/region.hpp"
+
+namespace pw::gtk {
+
+class Stage {
+  public:
+    using SpriteId = unsigned;
+
+    // Makes the stage on GDK's Wayland display and shows it; throws when the compositor
+    // lacks what it needs.
+    explicit Stage(GdkDisplay* display);
+    ~Stage();
+    Stage(const Stage&) = delete;
+    Stage& operator=(const Stage&) = delete;
+
+    // The stage's GTK window: clicks on the sprites arrive here, and menus open from it.
+    GtkWidget* widget() const { return widget_.get(); }
+    // Device pixels to the logical pixel on the stage's output.
+    int scale() const;
+
+    // A new sprite, hidden. One `above` the others stays above them, and its clicks go to a
+    // surface of its own (the lamp's, which takes the keyboard): the stage lets them through.
+    SpriteId add(bool above);
+    void remove(SpriteId id);
+    // The sprite's top-left corner on the output, in logical pixels.
+    void place(SpriteId id, int left, int top);
+    // Showing a sprite puts it on top of the others (below those above them).
+    void show(SpriteId id, bool shown);
+    // Where on the sprite clicks are caught, in its own pixels (nowhere when empty).
+    void set_click_area(SpriteId id, Region area);
+    // Paints `contents` at `scale` into a buffer the compositor does not hold; where the
+    // buffer last held the same picture in another silhouette, only the silhouettes' change.
+    void paint(SpriteId id, const WindowContents& contents, int scale, paint::Painter& painter);
+    // Sends what changed since the last commit, all of it at once.
+    void commit();
+    // The topmost shown sprite that catches clicks at (x, y) on the output.
+    std::optional<SpriteId> hit(int x, int y) const;
+
+  private:
+    struct Sprite {
+        wl_surface* surface = nullptr;
+        wl_subsurface* subsurface = nullptr;
+        bool above = false;
+        bool shown = false;
+        int left = 0, top = 0;
+        Region click_area;
+        std::vector<std::unique_ptr<ShmBuffer>> buffers;
+        ShmBuffer* current = nullptr;  // the last painted, shown while the sprite is
+    };
+
+    ShmBuffer& free_buffer(Sprite& sprite, int width, int height);
+    void raise(SpriteId id);
+    void send_input_region();
+    wl_surface* stage_surface() const;
+
+    wl_compositor* compositor_ = nullptr;
+    wl_subcompositor* subcompositor_ = nullptr;
+    wl_shm* shm_ = nullptr;
+    WidgetPtr widget_;
+    std::map<SpriteId, Sprite> sprites_;
+    std::vector<SpriteId> stack_;  // bottom to top
+    SpriteId next_id_ = 1;
+    bool changed_ = false;         // the sprites' state waits for the stage's commit
+    bool clicks_changed_ = false;  // so does the stage's input region
+};
+
+}  // namespace pw::gtk
