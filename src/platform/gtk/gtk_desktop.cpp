@@ -101,7 +101,11 @@ GtkDesktop::GtkDesktop(DisplaySystem system)
     watch_end_signals();
     if (wayland_) {
         usable_area_ = std::make_unique<UsableArea>([this] { metrics_.reset(); });
-        stage_ = std::make_unique<Stage>(display_);
+        try {
+            stage_ = std::make_unique<Stage>(display_);
+        } catch (const std::runtime_error& e) {
+            throw NoDisplay(e.what());
+        }
         watch_stage();
         return;
     }

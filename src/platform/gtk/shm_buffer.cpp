@@ -3,9 +3,21 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include <stdexcept>
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+#include "platform/platform.hpp"
 
 namespace pw::gtk {
+namespace {
+
+[[noreturn]] void no_memory() {
+    platform::end_program(1, std::string("no memory to share a picture with the compositor: ") +
+                                 std::strerror(errno));
+}
+
+}  // namespace
 
 const wl_buffer_listener ShmBuffer::kListener{ShmBuffer::on_release};
 
@@ -17,15 +29,13 @@ ShmBuffer::ShmBuffer(wl_shm* shm, int width, int height)
     const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_ARGB32, width);
     // The file only carries the pages to the compositor; the mapping keeps them alive.
     const int fd = memfd_create("petalwing-sprite", MFD_CLOEXEC);
-    if (fd < 0) throw std::runtime_error("no shared memory for a picture");
-    if (ftruncate(fd, static_cast<off_t>(size_)) != 0) {
-        close(fd);
-        throw std::runtime_error("no shared memory for a picture");
-    }
-    pixels_ = mmap(nullptr, size_, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    if (fd < 0) no_memory();
+    pixels_ = ftruncate(fd, static_cast<off_t>(size_)) == 0
+                  ? mmap(nullptr, size_, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0)
+                  : MAP_FAILED;
     if (pixels_ == MAP_FAILED) {
         close(fd);
-        throw std::runtime_error("no shared memory for a picture");
+        no_memory();
     }
     wl_shm_pool* pool = wl_shm_create_pool(shm, fd, static_cast<std::int32_t>(size_));
     buffer_ = wl_shm_pool_create_buffer(pool, 0, width, height, stride, WL_SHM_FORMAT_ARGB8888);

@@ -15,8 +15,8 @@ namespace pw::gtk {
 
 class ShmBuffer {
   public:
-    // A premultiplied ARGB buffer of `width` x `height` device pixels; throws when the
-    // memory cannot be had.
+    // A premultiplied ARGB buffer of `width` x `height` device pixels (neither 0); the
+    // program ends with a message when the memory cannot be had.
     ShmBuffer(wl_shm* shm, int width, int height);
     ~ShmBuffer();
     ShmBuffer(const ShmBuffer&) = delete;

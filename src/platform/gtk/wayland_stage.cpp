@@ -240,6 +240,7 @@ ShmBuffer& Stage::free_buffer(Sprite& sprite, int width, int height) {
 void Stage::paint(SpriteId id, const WindowContents& contents, int scale, paint::Painter& painter) {
     Sprite& sprite = sprites_.at(id);
     const int width = contents.width * scale, height = contents.height * scale;
+    if (width <= 0 || height <= 0) return;  // a window never given a size is never shown
     ShmBuffer& buffer = free_buffer(sprite, width, height);
     {
         paint::ContextPtr cr(cairo_create(buffer.image()));
