@@ -102,11 +102,10 @@ GtkDesktop::GtkDesktop(DisplaySystem system)
     if (wayland_) {
         usable_area_ = std::make_unique<UsableArea>([this] { metrics_.reset(); });
         try {
-            stage_ = std::make_unique<Stage>(display_);
+            make_stage();
         } catch (const std::runtime_error& e) {
             throw NoDisplay(e.what());
         }
-        watch_stage();
         return;
     }
     lost_display_words = &last_words_;

@@ -103,7 +103,6 @@ class GtkDesktop final : public platform::Desktop {
     static gboolean on_focus_in(GtkWidget* widget, GdkEventFocus* event, gpointer data);
     static gboolean on_map(GtkWidget* widget, GdkEvent* event, gpointer data);
     // Wayland: the window's picture, keys, and the keyboard's coming and going.
-    static gboolean on_stage_press(GtkWidget* widget, GdkEventButton* event, gpointer data);
     static void on_stage_scale(GObject* stage, GParamSpec* property, gpointer data);
     static gboolean on_key(GtkWidget* widget, GdkEventKey* event, gpointer data);
     static gboolean on_focus_out(GtkWidget* widget, GdkEventFocus* event, gpointer data);
@@ -127,7 +126,8 @@ class GtkDesktop final : public platform::Desktop {
     Window* find(platform::WindowHandle w);
     // Wayland's counterparts of the X11 steps.
     void make_layer_window(Window& win);
-    void watch_stage();
+    void make_stage();
+    void pressed_on_stage(const Window& win, const Stage::Press& press);
     void send_click_area(Window& win);
     void take_keyboard(Window& win);
     int wayland_work_area_bottom(const GdkRectangle& output);

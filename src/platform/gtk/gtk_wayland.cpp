@@ -3,7 +3,7 @@
 // from what the panels leave.
 #include <gdk/gdkwayland.h>
 
-#include <cmath>
+#include <linux/input-event-codes.h>
 
 #include "platform/gtk/alpha_visual.hpp"
 #include "platform/gtk/gtk_desktop.hpp"
@@ -12,10 +12,12 @@
 
 namespace pw::gtk {
 
-void GtkDesktop::watch_stage() {
-    GtkWidget* stage = stage_->widget();
-    g_signal_connect(stage, "button-press-event", G_CALLBACK(on_stage_press), this);
-    g_signal_connect(stage, "notify::scale-factor", G_CALLBACK(on_stage_scale), this);
+void GtkDesktop::make_stage() {
+    stage_ = std::make_unique<Stage>(display_, [this](const Stage::Press& press) {
+        for (const auto& [h, win] : windows_)
+            if (win->sprite == press.sprite) pressed_on_stage(*win, press);
+    });
+    g_signal_connect(stage_->widget(), "notify::scale-factor", G_CALLBACK(on_stage_scale), this);
 }
 
 // The lamp's own surface shows nothing (the stage shows the lamp above every sprite); it is
@@ -40,20 +42,25 @@ void GtkDesktop::send_click_area(Window& win) {
     stage_->set_click_area(win.sprite, std::move(area));
 }
 
-// A click on the stage is the topmost sprite's under the pointer, in its own pixels.
-gboolean GtkDesktop::on_stage_press(GtkWidget*, GdkEventButton* event, gpointer data) {
-    auto& desktop = *static_cast<GtkDesktop*>(data);
-    const int x = static_cast<int>(std::floor(event->x)),
-              y = static_cast<int>(std::floor(event->y));
-    const auto sprite = desktop.stage_->hit(x, y);
-    const int button = mouse_button_code(event->button);
-    if (!sprite || event->type != GDK_BUTTON_PRESS || button == 0) return TRUE;
-    for (const auto& [h, win] : desktop.windows_)
-        if (win->sprite == *sprite)
-            desktop.inputs_.push_back(
-                Input{h, false, button, x - win->left, y - win->top,
-                      EventPtr(gdk_event_copy(reinterpret_cast<GdkEvent*>(event)))});
-    return TRUE;
+// A press on a sprite reaches the game as a click on its window would. GDK never heard of
+// it, so the menu it may open is anchored by a click made up on the stage.
+void GtkDesktop::pressed_on_stage(const Window& win, const Stage::Press& press) {
+    const guint gdk_button = press.button == BTN_LEFT     ? 1
+                             : press.button == BTN_MIDDLE ? 2
+                             : press.button == BTN_RIGHT  ? 3
+                                                          : 0;
+    const int button = mouse_button_code(gdk_button);
+    if (button == 0) return;
+    EventPtr click(gdk_event_new(GDK_BUTTON_PRESS));
+    GdkEventButton& e = click->button;
+    e.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(stage_->widget())));
+    e.send_event = TRUE;
+    e.time = press.time;
+    e.x = win.left + press.x;
+    e.y = win.top + press.y;
+    e.button = gdk_button;
+    gdk_event_set_device(click.get(), gdk_seat_get_pointer(gdk_display_get_default_seat(display_)));
+    inputs_.push_back(Input{win.handle, false, button, press.x, press.y, std::move(click)});
 }
 
 // Moved to an output of another scale: every picture again, in its pixels.

@@ -64,6 +64,15 @@ WidgetPtr build_menu(const std::vector<platform::MenuItem>& items, MenuChoice& c
 }
 
 void popup_at_pointer(GtkMenu* menu, const GdkEvent* click) {
+    // A click made up on this side: where it says, on its window (GDK knows not where the
+    // pointer is).
+    if (click && click->any.send_event) {
+        GdkRectangle spot{static_cast<int>(click->button.x), static_cast<int>(click->button.y), 1,
+                          1};
+        gtk_menu_popup_at_rect(menu, click->any.window, &spot, GDK_GRAVITY_SOUTH_EAST,
+                               GDK_GRAVITY_NORTH_WEST, click);
+        return;
+    }
     if (click) {
         gtk_menu_popup_at_pointer(menu, click);
         return;

@@ -19,19 +19,28 @@ constexpr std::size_t kMostDamageRects = 32;
 // How long the stage may take to appear before the game goes on regardless.
 constexpr guint kMapWaitMs = 3000;
 
+// Version 3 has what the stage needs of the pointer: its surface, place and buttons.
+constexpr std::uint32_t kSeatVersion = 3;
+
 struct Globals {
     wl_subcompositor* subcompositor = nullptr;
     wl_shm* shm = nullptr;
+    wl_registry* registry = nullptr;  // to bind the seat with, on GDK's queue
+    std::uint32_t seat_name = 0, seat_version = 0;
 };
 
 void on_global(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
-               std::uint32_t) {
+               std::uint32_t version) {
     auto* globals = static_cast<Globals*>(data);
     if (std::strcmp(interface, wl_subcompositor_interface.name) == 0)
         globals->subcompositor = static_cast<wl_subcompositor*>(
             wl_registry_bind(registry, name, &wl_subcompositor_interface, 1));
     else if (std::strcmp(interface, wl_shm_interface.name) == 0)
         globals->shm = static_cast<wl_shm*>(wl_registry_bind(registry, name, &wl_shm_interface, 1));
+    else if (std::strcmp(interface, wl_seat_interface.name) == 0 && !globals->seat_name) {
+        globals->seat_name = name;
+        globals->seat_version = version;
+    }
 }
 
 void on_global_remove(void*, wl_registry*, std::uint32_t) {}
@@ -45,13 +54,13 @@ Globals bind_globals(wl_display* display) {
     wl_event_queue* queue = wl_display_create_queue(display);
     auto* wrapper = static_cast<wl_display*>(wl_proxy_create_wrapper(display));
     wl_proxy_set_queue(reinterpret_cast<wl_proxy*>(wrapper), queue);
-    wl_registry* registry = wl_display_get_registry(wrapper);
+    globals.registry = wl_display_get_registry(wrapper);
     wl_proxy_wrapper_destroy(wrapper);
-    wl_registry_add_listener(registry, &kRegistryListener, &globals);
+    wl_registry_add_listener(globals.registry, &kRegistryListener, &globals);
     wl_display_roundtrip_queue(display, queue);
-    wl_registry_destroy(registry);
-    for (auto* proxy : {reinterpret_cast<wl_proxy*>(globals.subcompositor),
-                        reinterpret_cast<wl_proxy*>(globals.shm)})
+    for (auto* proxy :
+         {reinterpret_cast<wl_proxy*>(globals.subcompositor),
+          reinterpret_cast<wl_proxy*>(globals.shm), reinterpret_cast<wl_proxy*>(globals.registry)})
         if (proxy) wl_proxy_set_queue(proxy, nullptr);
     wl_event_queue_destroy(queue);
     return globals;
@@ -93,10 +102,33 @@ void damage(wl_surface* surface, const std::optional<Region>& change) {
 
 }  // namespace
 
-Stage::Stage(GdkDisplay* display) : compositor_(gdk_wayland_display_get_wl_compositor(display)) {
+const wl_seat_listener Stage::kSeatListener{Stage::on_capabilities,
+                                            [](void*, wl_seat*, const char*) {}};
+// Events after `axis` come only to pointers of later versions than the stage binds.
+const wl_pointer_listener Stage::kPointerListener{
+    Stage::on_enter,
+    Stage::on_leave,
+    Stage::on_motion,
+    Stage::on_button,
+    [](void*, wl_pointer*, std::uint32_t, std::uint32_t, wl_fixed_t) {},
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr};
+
+Stage::Stage(GdkDisplay* display, std::function<void(const Press&)> on_press)
+    : compositor_(gdk_wayland_display_get_wl_compositor(display)), on_press_(std::move(on_press)) {
     const Globals globals = bind_globals(gdk_wayland_display_get_wl_display(display));
     subcompositor_ = globals.subcompositor;
     shm_ = globals.shm;
+    if (globals.seat_name) {
+        seat_ = static_cast<wl_seat*>(
+            wl_registry_bind(globals.registry, globals.seat_name, &wl_seat_interface,
+                             std::min(globals.seat_version, kSeatVersion)));
+        wl_seat_add_listener(seat_, &kSeatListener, this);
+    }
+    wl_registry_destroy(globals.registry);
     if (!subcompositor_ || !shm_) {
         if (subcompositor_) wl_subcompositor_destroy(subcompositor_);
         if (shm_) wl_shm_destroy(shm_);
@@ -112,8 +144,12 @@ Stage::Stage(GdkDisplay* display) : compositor_(gdk_wayland_display_get_wl_compo
     cover_output(window);
     use_alpha_visual(widget_.get());
     g_signal_connect(widget_.get(), "draw", G_CALLBACK(draw_nothing), nullptr);
+    // The stage itself takes no clicks: its sprites do, each on its silhouette.
+    gtk_widget_realize(widget_.get());
+    RegionPtr nowhere(cairo_region_create());
+    gdk_window_input_shape_combine_region(gtk_widget_get_window(widget_.get()), nowhere.get(), 0,
+                                          0);
     gtk_widget_show(widget_.get());
-    clicks_changed_ = true;  // nothing takes clicks until a sprite shows
     // The sprites show only once the stage is mapped: wait for it, a while at most.
     bool mapped = false, late = false;
     const gulong on_map = g_signal_connect_swapped(
@@ -132,6 +168,8 @@ Stage::Stage(GdkDisplay* display) : compositor_(gdk_wayland_display_get_wl_compo
 }
 
 Stage::~Stage() {
+    if (pointer_) wl_pointer_release(pointer_);
+    if (seat_) wl_seat_destroy(seat_);
     for (auto& [id, sprite] : sprites_) {
         sprite.buffers.clear();
         wl_subsurface_destroy(sprite.subsurface);
@@ -157,10 +195,7 @@ Stage::SpriteId Stage::add(bool above) {
     sprite.surface = wl_compositor_create_surface(compositor_);
     sprite.subsurface =
         wl_subcompositor_get_subsurface(subcompositor_, sprite.surface, stage_surface());
-    // The stage takes the clicks, for the sprite under the pointer.
-    wl_region* none = wl_compositor_create_region(compositor_);
-    wl_surface_set_input_region(sprite.surface, none);
-    wl_region_destroy(none);
+    set_click_area(id, Region());
     stack_.push_back(id);  // a new sub-surface starts at the top
     return id;
 }
@@ -172,8 +207,8 @@ void Stage::remove(SpriteId id) {
     sprite.buffers.clear();
     wl_subsurface_destroy(sprite.subsurface);
     wl_surface_destroy(sprite.surface);
-    clicks_changed_ = clicks_changed_ || sprite.shown;
     changed_ = true;
+    if (pointed_ == id) pointed_.reset();
     sprites_.erase(it);
     std::erase(stack_, id);
 }
@@ -184,7 +219,6 @@ void Stage::place(SpriteId id, int left, int top) {
     sprite.top = top;
     wl_subsurface_set_position(sprite.subsurface, left, top);
     changed_ = true;
-    clicks_changed_ = clicks_changed_ || sprite.shown;
 }
 
 void Stage::show(SpriteId id, bool shown) {
@@ -200,7 +234,6 @@ void Stage::show(SpriteId id, bool shown) {
     if (shown) raise(id);
     wl_surface_commit(sprite.surface);
     changed_ = true;
-    clicks_changed_ = true;
 }
 
 void Stage::raise(SpriteId id) {
@@ -218,11 +251,17 @@ void Stage::raise(SpriteId id) {
     stack_.push_back(id);
 }
 
-void Stage::set_click_area(SpriteId id, Region area) {
+void Stage::set_click_area(SpriteId id, const Region& area) {
     Sprite& sprite = sprites_.at(id);
-    if (sprite.click_area == area) return;
-    sprite.click_area = std::move(area);
-    clicks_changed_ = clicks_changed_ || sprite.shown;
+    // The lamp's clicks go to its own surface, which lies below or above the stage.
+    wl_region* region = wl_compositor_create_region(compositor_);
+    if (!sprite.above)
+        for (const Rect& r : area.rects())
+            wl_region_add(region, r.left, r.top, r.right - r.left, r.bottom - r.top);
+    wl_surface_set_input_region(sprite.surface, region);
+    wl_region_destroy(region);
+    wl_surface_commit(sprite.surface);
+    changed_ = true;
 }
 
 ShmBuffer& Stage::free_buffer(Sprite& sprite, int width, int height) {
@@ -265,39 +304,50 @@ void Stage::paint(SpriteId id, const WindowContents& contents, int scale, paint:
     changed_ = true;
 }
 
-void Stage::send_input_region() {
-    Region caught, elsewhere;
-    for (SpriteId id : stack_) {
-        const Sprite& sprite = sprites_.at(id);
-        if (!sprite.shown || sprite.click_area.empty()) continue;
-        Region area = sprite.click_area;
-        area.offset(sprite.left, sprite.top);
-        Region& into = sprite.above ? elsewhere : caught;
-        into.combine(into, area, CombineMode::Or);
-    }
-    caught.combine(caught, elsewhere, CombineMode::Diff);
-    wl_region* region = wl_compositor_create_region(compositor_);
-    for (const Rect& r : caught.rects())
-        wl_region_add(region, r.left, r.top, r.right - r.left, r.bottom - r.top);
-    wl_surface_set_input_region(stage_surface(), region);
-    wl_region_destroy(region);
-}
-
 void Stage::commit() {
-    if (clicks_changed_) send_input_region();
-    if (!changed_ && !clicks_changed_) return;
-    changed_ = clicks_changed_ = false;
+    if (!changed_) return;
+    changed_ = false;
     wl_surface_commit(stage_surface());
 }
 
-std::optional<Stage::SpriteId> Stage::hit(int x, int y) const {
-    for (auto it = stack_.rbegin(); it != stack_.rend(); ++it) {
-        const Sprite& sprite = sprites_.at(*it);
-        if (sprite.shown && !sprite.above &&
-            sprite.click_area.contains(x - sprite.left, y - sprite.top))
-            return *it;
+void Stage::on_capabilities(void* data, wl_seat* seat, std::uint32_t capabilities) {
+    auto& stage = *static_cast<Stage*>(data);
+    const bool pointer = capabilities & WL_SEAT_CAPABILITY_POINTER;
+    if (pointer && !stage.pointer_) {
+        stage.pointer_ = wl_seat_get_pointer(seat);
+        wl_pointer_add_listener(stage.pointer_, &kPointerListener, &stage);
+    } else if (!pointer && stage.pointer_) {
+        wl_pointer_release(stage.pointer_);
+        stage.pointer_ = nullptr;
+        stage.pointed_.reset();
     }
-    return std::nullopt;
+}
+
+void Stage::on_enter(void* data, wl_pointer*, std::uint32_t, wl_surface* surface, wl_fixed_t x,
+                     wl_fixed_t y) {
+    auto& stage = *static_cast<Stage*>(data);
+    stage.pointed_.reset();
+    for (const auto& [id, sprite] : stage.sprites_)
+        if (sprite.surface == surface) stage.pointed_ = id;
+    stage.pointer_x_ = wl_fixed_to_int(x);
+    stage.pointer_y_ = wl_fixed_to_int(y);
+}
+
+void Stage::on_leave(void* data, wl_pointer*, std::uint32_t, wl_surface*) {
+    static_cast<Stage*>(data)->pointed_.reset();
+}
+
+void Stage::on_motion(void* data, wl_pointer*, std::uint32_t, wl_fixed_t x, wl_fixed_t y) {
+    auto& stage = *static_cast<Stage*>(data);
+    stage.pointer_x_ = wl_fixed_to_int(x);
+    stage.pointer_y_ = wl_fixed_to_int(y);
+}
+
+void Stage::on_button(void* data, wl_pointer*, std::uint32_t, std::uint32_t time,
+                      std::uint32_t button, std::uint32_t state) {
+    auto& stage = *static_cast<Stage*>(data);
+    if (state != WL_POINTER_BUTTON_STATE_PRESSED || !stage.pointed_) return;
+    stage.on_press_({*stage.pointed_, button, stage.pointer_x_, stage.pointer_y_, time});
 }
 
 }  // namespace pw::gtk

@@ -4,11 +4,15 @@
 // exactly: a window shown goes to the top, as on X11, and every change of a frame reaches the
 // compositor in one commit. Each sprite paints into buffers of its own, reused once the
 // compositor lets go of them, so a full-screen window of a few dots costs what its dots cost.
+// Each sprite is clicked only on its silhouette (the compositor finds the sprite under the
+// pointer), and elsewhere clicks reach the windows below.
 #pragma once
 
 #include <gtk/gtk.h>
 #include <wayland-client.h>
 
+#include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -26,20 +30,27 @@ class Stage {
   public:
     using SpriteId = unsigned;
 
-    // Makes the stage on GDK's Wayland display and shows it; throws when the compositor
-    // lacks what it needs.
-    explicit Stage(GdkDisplay* display);
     ~Stage();
     Stage(const Stage&) = delete;
     Stage& operator=(const Stage&) = delete;
 
-    // The stage's GTK window: clicks on the sprites arrive here, and menus open from it.
+    // A press of a mouse button on a sprite, in the sprite's pixels.
+    struct Press {
+        SpriteId sprite;
+        unsigned button;  // Linux's code: BTN_LEFT ...
+        int x, y;
+        std::uint32_t time;
+    };
+    // Makes the stage on GDK's Wayland display and shows it; throws when the compositor
+    // lacks what it needs. `on_press` hears of every press on a sprite.
+    Stage(GdkDisplay* display, std::function<void(const Press&)> on_press);
+    // The stage's GTK window, which menus open from.
     GtkWidget* widget() const { return widget_.get(); }
     // Device pixels to the logical pixel on the stage's output.
     int scale() const;
 
     // A new sprite, hidden. One `above` the others stays above them, and its clicks go to a
-    // surface of its own (the lamp's, which takes the keyboard): the stage lets them through.
+    // surface of its own (the lamp's, which takes the keyboard).
     SpriteId add(bool above);
     void remove(SpriteId id);
     // The sprite's top-left corner on the output, in logical pixels.
@@ -47,14 +58,12 @@ class Stage {
     // Showing a sprite puts it on top of the others (below those above them).
     void show(SpriteId id, bool shown);
     // Where on the sprite clicks are caught, in its own pixels (nowhere when empty).
-    void set_click_area(SpriteId id, Region area);
+    void set_click_area(SpriteId id, const Region& area);
     // Paints `contents` at `scale` into a buffer the compositor does not hold; where the
     // buffer last held the same picture in another silhouette, only the silhouettes' change.
     void paint(SpriteId id, const WindowContents& contents, int scale, paint::Painter& painter);
     // Sends what changed since the last commit, all of it at once.
     void commit();
-    // The topmost shown sprite that catches clicks at (x, y) on the output.
-    std::optional<SpriteId> hit(int x, int y) const;
 
   private:
     struct Sprite {
@@ -63,25 +72,39 @@ class Stage {
         bool above = false;
         bool shown = false;
         int left = 0, top = 0;
-        Region click_area;
         std::vector<std::unique_ptr<ShmBuffer>> buffers;
         ShmBuffer* current = nullptr;  // the last painted, shown while the sprite is
     };
 
     ShmBuffer& free_buffer(Sprite& sprite, int width, int height);
     void raise(SpriteId id);
-    void send_input_region();
     wl_surface* stage_surface() const;
+    // The seat's pointer, for the presses on sprites (GDK hears only of its own surfaces).
+    static void on_capabilities(void* data, wl_seat* seat, std::uint32_t capabilities);
+    static void on_enter(void* data, wl_pointer* pointer, std::uint32_t serial, wl_surface* surface,
+                         wl_fixed_t x, wl_fixed_t y);
+    static void on_leave(void* data, wl_pointer* pointer, std::uint32_t serial,
+                         wl_surface* surface);
+    static void on_motion(void* data, wl_pointer* pointer, std::uint32_t time, wl_fixed_t x,
+                          wl_fixed_t y);
+    static void on_button(void* data, wl_pointer* pointer, std::uint32_t serial, std::uint32_t time,
+                          std::uint32_t button, std::uint32_t state);
+    static const wl_seat_listener kSeatListener;
+    static const wl_pointer_listener kPointerListener;
 
     wl_compositor* compositor_ = nullptr;
     wl_subcompositor* subcompositor_ = nullptr;
     wl_shm* shm_ = nullptr;
+    wl_seat* seat_ = nullptr;
+    wl_pointer* pointer_ = nullptr;
+    std::optional<SpriteId> pointed_;  // the sprite under the pointer
+    int pointer_x_ = 0, pointer_y_ = 0;
+    std::function<void(const Press&)> on_press_;
     WidgetPtr widget_;
     std::map<SpriteId, Sprite> sprites_;
     std::vector<SpriteId> stack_;  // bottom to top
     SpriteId next_id_ = 1;
-    bool changed_ = false;         // the sprites' state waits for the stage's commit
-    bool clicks_changed_ = false;  // so does the stage's input region
+    bool changed_ = false;  // the sprites' state waits for the stage's commit
 };
 
 }  // namespace pw::gtk
