@@ -122,24 +122,24 @@ Stage::Stage(GdkDisplay* display, std::function<void(const Press&)> on_press)
     const Globals globals = bind_globals(gdk_wayland_display_get_wl_display(display));
     subcompositor_ = globals.subcompositor;
     shm_ = globals.shm;
-    if (globals.seat_name) {
-        seat_ = static_cast<wl_seat*>(
-            wl_registry_bind(globals.registry, globals.seat_name, &wl_seat_interface,
-                             std::min(globals.seat_version, kSeatVersion)));
-        wl_seat_add_listener(seat_, &kSeatListener, this);
-    }
-    wl_registry_destroy(globals.registry);
     if (!subcompositor_ || !shm_) {
+        wl_registry_destroy(globals.registry);
         if (subcompositor_) wl_subcompositor_destroy(subcompositor_);
         if (shm_) wl_shm_destroy(shm_);
         throw std::runtime_error("the Wayland compositor offers no sub-surfaces or shared memory");
     }
+    if (globals.seat_name) {
+        seat_version_ = std::min(globals.seat_version, kSeatVersion);
+        seat_ = static_cast<wl_seat*>(wl_registry_bind(globals.registry, globals.seat_name,
+                                                       &wl_seat_interface, seat_version_));
+        wl_seat_add_listener(seat_, &kSeatListener, this);
+    }
+    wl_registry_destroy(globals.registry);
     widget_.reset(gtk_window_new(GTK_WINDOW_TOPLEVEL));
     GtkWindow* window = GTK_WINDOW(widget_.get());
     gtk_window_set_title(window, "Petalwing");
     gtk_window_set_decorated(window, FALSE);
     gtk_widget_set_app_paintable(widget_.get(), TRUE);
-    gtk_widget_add_events(widget_.get(), GDK_BUTTON_PRESS_MASK);
     make_layer_surface(window, "petalwing");
     cover_output(window);
     use_alpha_visual(widget_.get());
@@ -152,8 +152,12 @@ Stage::Stage(GdkDisplay* display, std::function<void(const Press&)> on_press)
     gtk_widget_show(widget_.get());
     // The sprites show only once the stage is mapped: wait for it, a while at most.
     bool mapped = false, late = false;
-    const gulong on_map = g_signal_connect_swapped(
-        widget_.get(), "map-event", G_CALLBACK(+[](bool* flag) { *flag = true; }), &mapped);
+    const gulong on_map = g_signal_connect_swapped(widget_.get(), "map-event",
+                                                   G_CALLBACK(+[](bool* flag) -> gboolean {
+                                                       *flag = true;
+                                                       return FALSE;
+                                                   }),
+                                                   &mapped);
     const guint timeout = g_timeout_add(
         kMapWaitMs,
         +[](gpointer flag) -> gboolean {
@@ -167,8 +171,19 @@ Stage::Stage(GdkDisplay* display, std::function<void(const Press&)> on_press)
     g_signal_handler_disconnect(widget_.get(), on_map);
 }
 
+void Stage::drop_pointer() {
+    if (!pointer_) return;
+    // Before version 3 a pointer has no request of its own to go with.
+    if (seat_version_ >= WL_POINTER_RELEASE_SINCE_VERSION)
+        wl_pointer_release(pointer_);
+    else
+        wl_pointer_destroy(pointer_);
+    pointer_ = nullptr;
+    pointed_.reset();
+}
+
 Stage::~Stage() {
-    if (pointer_) wl_pointer_release(pointer_);
+    drop_pointer();
     if (seat_) wl_seat_destroy(seat_);
     for (auto& [id, sprite] : sprites_) {
         sprite.buffers.clear();
@@ -316,10 +331,8 @@ void Stage::on_capabilities(void* data, wl_seat* seat, std::uint32_t capabilitie
     if (pointer && !stage.pointer_) {
         stage.pointer_ = wl_seat_get_pointer(seat);
         wl_pointer_add_listener(stage.pointer_, &kPointerListener, &stage);
-    } else if (!pointer && stage.pointer_) {
-        wl_pointer_release(stage.pointer_);
-        stage.pointer_ = nullptr;
-        stage.pointed_.reset();
+    } else if (!pointer) {
+        stage.drop_pointer();
     }
 }
 

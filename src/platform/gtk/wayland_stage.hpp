@@ -80,6 +80,7 @@ class Stage {
     void raise(SpriteId id);
     wl_surface* stage_surface() const;
     // The seat's pointer, for the presses on sprites (GDK hears only of its own surfaces).
+    void drop_pointer();
     static void on_capabilities(void* data, wl_seat* seat, std::uint32_t capabilities);
     static void on_enter(void* data, wl_pointer* pointer, std::uint32_t serial, wl_surface* surface,
                          wl_fixed_t x, wl_fixed_t y);
@@ -96,6 +97,7 @@ class Stage {
     wl_subcompositor* subcompositor_ = nullptr;
     wl_shm* shm_ = nullptr;
     wl_seat* seat_ = nullptr;
+    std::uint32_t seat_version_ = 0;
     wl_pointer* pointer_ = nullptr;
     std::optional<SpriteId> pointed_;  // the sprite under the pointer
     int pointer_x_ = 0, pointer_y_ = 0;
