@@ -24,9 +24,8 @@ const wl_buffer_listener ShmBuffer::kListener{ShmBuffer::on_release};
 ShmBuffer::ShmBuffer(wl_shm* shm, int width, int height)
     : width_(width),
       height_(height),
-      size_(static_cast<std::size_t>(cairo_format_stride_for_width(CAIRO_FORMAT_ARGB32, width)) *
-            static_cast<std::size_t>(height)) {
-    const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_ARGB32, width);
+      size_(static_cast<std::size_t>(width) * 4 * static_cast<std::size_t>(height)) {
+    const int stride = width * 4;
     // The file only carries the pages to the compositor; the mapping keeps them alive.
     const int fd = memfd_create("petalwing-sprite", MFD_CLOEXEC);
     if (fd < 0) no_memory();
@@ -42,18 +41,17 @@ ShmBuffer::ShmBuffer(wl_shm* shm, int width, int height)
     wl_shm_pool_destroy(pool);  // the buffer keeps the memory
     close(fd);
     wl_buffer_add_listener(buffer_, &kListener, this);
-    image_.reset(cairo_image_surface_create_for_data(static_cast<unsigned char*>(pixels_),
-                                                     CAIRO_FORMAT_ARGB32, width, height, stride));
+    pixels_image_.reset(pixman_image_create_bits(PIXMAN_a8r8g8b8, width, height,
+                                                 static_cast<std::uint32_t*>(pixels_), stride));
 }
 
 ShmBuffer::~ShmBuffer() {
-    image_.reset();
+    pixels_image_.reset();
     wl_buffer_destroy(buffer_);
     munmap(pixels_, size_);
 }
 
 void ShmBuffer::attach(wl_surface* surface) {
-    cairo_surface_flush(image_.get());
     wl_surface_attach(surface, buffer_, 0, 0);
     busy_ = true;
 }

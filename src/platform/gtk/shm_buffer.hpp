@@ -1,15 +1,16 @@
-// A picture in memory shared with the Wayland compositor: the game paints a sprite into it
-// with cairo and hands it over; the compositor says when it has let go of it again.
+// A picture in memory shared with the Wayland compositor: the game cuts a sprite's picture
+// into it with pixman and hands it over; the compositor says when it has let go of it again.
 #pragma once
 
-#include <cairo.h>
+#include <pixman.h>
 #include <wayland-client.h>
 
 #include <cstddef>
 #include <optional>
 
-#include "platform/cairo/cairo_ptr.hpp"
+#include "platform/gtk/silhouette_cut.hpp"
 #include "platform/gtk/window_background.hpp"
+#include "platform/region.hpp"
 
 namespace pw::gtk {
 
@@ -28,11 +29,13 @@ class ShmBuffer {
     bool busy() const { return busy_; }
     // Hands the buffer to the compositor through `surface`'s next commit.
     void attach(wl_surface* surface);
-    // The pixels, for cairo to paint.
-    cairo_surface_t* image() const { return image_.get(); }
+    // The pixels (premultiplied ARGB).
+    pixman_image_t* pixels() const { return pixels_image_.get(); }
 
-    // What the buffer holds, so that the next picture need paint only what differs.
+    // The picture the buffer holds and where it shows, so that the next picture need change
+    // only what differs.
     std::optional<WindowContents> holds;
+    Region shows;
 
   private:
     static void on_release(void* data, wl_buffer* buffer);
@@ -42,7 +45,7 @@ class ShmBuffer {
     std::size_t size_;
     void* pixels_ = nullptr;
     wl_buffer* buffer_ = nullptr;
-    paint::SurfacePtr image_;
+    PixmanImagePtr pixels_image_;
     bool busy_ = false;
 };
 

@@ -66,26 +66,6 @@ Globals bind_globals(wl_display* display) {
     return globals;
 }
 
-// What differs between a buffer holding `held` and one holding `next` when only the
-// silhouette does (in play the enemy shots' and debris' full-screen windows change nothing
-// else every frame): the two silhouettes. Nothing when more differs: then all of it.
-std::optional<Region> silhouette_change(const WindowContents& held, const WindowContents& next) {
-    if (!held.silhouette || !next.silhouette) return std::nullopt;
-    WindowContents same = next;
-    same.silhouette = held.silhouette;
-    if (!(same == held)) return std::nullopt;
-    Region change;
-    change.combine(*held.silhouette, *next.silhouette, CombineMode::Or);
-    return change;
-}
-
-void clip_to(cairo_t* cr, const Region& region, int scale) {
-    for (const Rect& r : region.rects())
-        cairo_rectangle(cr, r.left * scale, r.top * scale, (r.right - r.left) * scale,
-                        (r.bottom - r.top) * scale);
-    cairo_clip(cr);
-}
-
 void damage(wl_surface* surface, const std::optional<Region>& change) {
     if (!change) {
         wl_surface_damage(surface, 0, 0, INT32_MAX, INT32_MAX);
@@ -295,28 +275,57 @@ void Stage::paint(SpriteId id, const WindowContents& contents, int scale, paint:
     Sprite& sprite = sprites_.at(id);
     const int width = contents.width * scale, height = contents.height * scale;
     if (width <= 0 || height <= 0) return;  // a window never given a size is never shown
+    paint_whole(sprite, contents, scale, painter);
     ShmBuffer& buffer = free_buffer(sprite, width, height);
-    {
-        paint::ContextPtr cr(cairo_create(buffer.image()));
-        if (buffer.holds)
-            if (const auto change = silhouette_change(*buffer.holds, contents))
-                clip_to(cr.get(), *change, scale);
-        paint_contents(cr.get(), contents, scale, painter);
+    Region shows = visible_area(contents);
+    if (buffer.holds && same_but_silhouette(*buffer.holds, contents)) {
+        Region left, gained;
+        left.combine(buffer.shows, shows, CombineMode::Diff);
+        gained.combine(shows, buffer.shows, CombineMode::Diff);
+        clear_region(buffer.pixels(), left, scale);
+        copy_region(sprite.whole.get(), buffer.pixels(), gained, scale);
+    } else {
+        clear_region(buffer.pixels(), Region::rectangle({0, 0, contents.width, contents.height}),
+                     scale);
+        copy_region(sprite.whole.get(), buffer.pixels(), shows, scale);
     }
     // The compositor repaints what differs from the picture it shows now.
-    const auto shown_change = sprite.current && sprite.current->holds &&
-                                      sprite.current->width() == width &&
-                                      sprite.current->height() == height
-                                  ? silhouette_change(*sprite.current->holds, contents)
-                                  : std::nullopt;
+    std::optional<Region> change;
+    if (sprite.current && sprite.current->holds && sprite.current->width() == width &&
+        sprite.current->height() == height &&
+        same_but_silhouette(*sprite.current->holds, contents)) {
+        change.emplace();
+        change->combine(sprite.current->shows, shows, CombineMode::Xor);
+    }
     buffer.holds = contents;
+    buffer.shows = std::move(shows);
     sprite.current = &buffer;
     wl_surface_set_buffer_scale(sprite.surface, scale);
     if (!sprite.shown) return;
     buffer.attach(sprite.surface);
-    damage(sprite.surface, shown_change);
+    damage(sprite.surface, change);
     wl_surface_commit(sprite.surface);
     changed_ = true;
+}
+
+// The picture without its silhouette, painted once for as long as only its silhouette changes.
+void Stage::paint_whole(Sprite& sprite, const WindowContents& contents, int scale,
+                        paint::Painter& painter) {
+    if (sprite.whole && sprite.whole_scale == scale && sprite.whole_of &&
+        same_but_silhouette(*sprite.whole_of, contents))
+        return;
+    WindowContents whole = contents;
+    whole.silhouette.reset();
+    paint::SurfacePtr image(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, contents.width * scale,
+                                                       contents.height * scale));
+    {
+        paint::ContextPtr cr(cairo_create(image.get()));
+        paint_contents(cr.get(), whole, scale, painter);
+    }
+    sprite.whole_image = std::move(image);
+    sprite.whole = pixman_view(sprite.whole_image.get());
+    sprite.whole_of = std::move(whole);
+    sprite.whole_scale = scale;
 }
 
 void Stage::commit() {

@@ -59,8 +59,8 @@ class Stage {
     void show(SpriteId id, bool shown);
     // Where on the sprite clicks are caught, in its own pixels (nowhere when empty).
     void set_click_area(SpriteId id, const Region& area);
-    // Paints `contents` at `scale` into a buffer the compositor does not hold; where the
-    // buffer last held the same picture in another silhouette, only the silhouettes' change.
+    // Shows `contents` at `scale` from a buffer the compositor does not hold; where the buffer
+    // last held the same picture in another silhouette, only the silhouettes' change is made.
     void paint(SpriteId id, const WindowContents& contents, int scale, paint::Painter& painter);
     // Sends what changed since the last commit, all of it at once.
     void commit();
@@ -74,9 +74,16 @@ class Stage {
         int left = 0, top = 0;
         std::vector<std::unique_ptr<ShmBuffer>> buffers;
         ShmBuffer* current = nullptr;  // the last painted, shown while the sprite is
+        // The picture painted whole, without its silhouette.
+        paint::SurfacePtr whole_image;
+        PixmanImagePtr whole;
+        std::optional<WindowContents> whole_of;
+        int whole_scale = 0;
     };
 
     ShmBuffer& free_buffer(Sprite& sprite, int width, int height);
+    void paint_whole(Sprite& sprite, const WindowContents& contents, int scale,
+                     paint::Painter& painter);
     void raise(SpriteId id);
     wl_surface* stage_surface() const;
     // The seat's pointer, for the presses on sprites (GDK hears only of its own surfaces).
