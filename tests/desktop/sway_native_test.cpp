@@ -135,12 +135,14 @@ class SwayNative : public ::testing::Test {
         if (!HasFailure() && !dir_.empty()) std::system(("rm -rf " + dir_).c_str());
     }
 
-    // `command` as the user sway runs as, in its session.
+    // `command` as the user sway runs as, in its session. Sway takes its socket's name from
+    // SWAYSOCK when no such file is there yet; an empty name would be one that every sway on
+    // the machine shares, so that commands reached whichever sway took it first.
     std::string as_user(const std::string& command) const {
         return (getuid() == 0 ? "runuser -u nobody -- " : "") +
                std::string("env -i PATH=/usr/bin:/bin HOME=") + dir_ + " XDG_RUNTIME_DIR=" + dir_ +
-               "/run WAYLAND_DISPLAY=wayland-1 NO_AT_BRIDGE=1 SWAYSOCK=$(ls " + dir_ +
-               "/run/sway-ipc.*.sock 2>/dev/null) " + command;
+               "/run WAYLAND_DISPLAY=wayland-1 NO_AT_BRIDGE=1 SWAYSOCK=" + dir_ +
+               "/run/sway.sock " + command;
     }
     int run(const std::string& command) const {
         return std::system(("sh -c '" + as_user(command) + "' >/dev/null 2>&1").c_str());
@@ -171,11 +173,16 @@ class SwayNative : public ::testing::Test {
         EXPECT_EQ(run("grim " + path), 0);
         return Image(path);
     }
+    // A click at (x, y), in one message to sway: it hides the cursor 100 ms after it last
+    // moved, and with it takes the pointer from the surface below, so that a press sent later
+    // would reach no surface (and would close an open menu). The cursor moves on by a pixel
+    // before the press: a surface the cursor only entered has seen no motion yet, and GTK's
+    // menu picks an item only on motion.
     void click(int x, int y, int button) const {
         const std::string b = "button" + std::to_string(button);
-        run("swaymsg seat - cursor set " + std::to_string(x) + " " + std::to_string(y));
-        run("swaymsg seat - cursor press " + b);
-        run("swaymsg seat - cursor release " + b);
+        run("swaymsg \"seat - cursor set " + std::to_string(x - 1) + " " + std::to_string(y) +
+            ", seat - cursor move 1 0, seat - cursor press " + b + ", seat - cursor release " + b +
+            "\"");
     }
     // wtype's first key after it plugs its keyboard in may be lost; it waits a moment first.
     void keys(const std::string& wtype_args) const { run("wtype -s 150 " + wtype_args); }
@@ -480,14 +487,27 @@ TEST_F(SwayNative, KeysStartAndSteerTheShipAndEscapeHandsTheKeyboardBack) {
         << "a click on the lamp did not give the game the keyboard again";
 }
 
-// A right click on the lamp opens the game's menu.
-TEST_F(SwayNative, TheLampsMenuOpensOnARightClick) {
+// The part of the screen that changed from `before` to `after`: left, top, right, bottom.
+std::array<int, 4> changed_box(const Image& before, const Image& after) {
+    std::array<int, 4> box{after.width(), after.height(), -1, -1};
+    for (int y = 0; y < after.height(); ++y)
+        for (int x = 0; x < after.width(); ++x)
+            if (before.at(x, y) != after.at(x, y))
+                box = {std::min(box[0], x), std::min(box[1], y), std::max(box[2], x),
+                       std::max(box[3], y)};
+    return box;
+}
+
+// A right click on the lamp opens the game's menu; its last item, "終了", ends the game with
+// code 0.
+TEST_F(SwayNative, TheLampsMenuOpensOnARightClickAndItsLastItemEndsTheGame) {
     start(1, 0);
     start_game();
     ASSERT_TRUE(reached("title", 20s)) << log("game.log");
     std::this_thread::sleep_for(500ms);
+    const Image title = shot("menu-closed.png");
     click(4, 762, 3);  // the lamps stand in the bottom left corner
-    EXPECT_TRUE(eventually(
+    ASSERT_TRUE(eventually(
         [&] {
             const auto t = trace();
             return std::any_of(t.begin(), t.end(),
@@ -495,6 +515,22 @@ TEST_F(SwayNative, TheLampsMenuOpensOnARightClick) {
         },
         10s))
         << "no menu opened";
+    std::this_thread::sleep_for(500ms);
+    const Image menu = shot("menu-open.png");
+    ASSERT_TRUE(title.ok() && menu.ok());
+    // The menu opens above the click, at the bottom of the screen: its last item is its
+    // lowest quarter.
+    const auto [left, top, right, bottom] = changed_box(title, menu);
+    ASSERT_GT(bottom - top, 20) << "the menu is not on the screen";
+    click((left + right) / 2, bottom - (bottom - top) / 4, 1);
+    const auto code = game_->wait_exit(10s);
+    ASSERT_TRUE(code) << "the game did not end";
+    EXPECT_EQ(*code, 0);
+    const auto t = trace();
+    EXPECT_TRUE(std::any_of(t.begin(), t.end(), [](const Json& r) {
+        return r["ev"].str() == "command" && r["item"].str() == "終了";
+    })) << "the game did not record the choice";
+    game_.reset();
 }
 
 }  // namespace
