@@ -390,14 +390,14 @@ void expect_only_the_game_and_the_desktop(const Image& shot, const std::vector<S
             const Rgb seen = shot.at(x, y);
             if (seen == desktop(x, y)) continue;
             bool mine = false, over_scenery = false, a_dot = false;
-            std::optional<std::string> sprite;
-            bool sprites = false;
+            std::optional<std::string> sprite;  // the one sprite here, if only one may be
+            bool shared = false;
             for (const Shown& w : all) {
                 if (!w.contains(x, y) || (w.solid_full_screen && seen != w.back)) continue;
                 mine = true;
                 a_dot |= w.solid_full_screen;
                 if (!w.solid_full_screen && w.name != "frmBG") {
-                    sprites |= sprite && *sprite != w.name;
+                    shared |= sprite && *sprite != w.name;
                     sprite = w.name;
                 }
                 over_scenery |= w.name != "frmBG";
@@ -412,7 +412,7 @@ void expect_only_the_game_and_the_desktop(const Image& shot, const std::vector<S
             }
             if (mine && !over_scenery && !like_virtual && ++scenery <= 5)
                 ADD_FAILURE() << "scenery pixel " << x << "," << y << " unlike the virtual one";
-            if (sprite && !sprites && !a_dot && !like_bare) ++drawn[*sprite];
+            if (sprite && !shared && !a_dot && !like_bare) ++drawn[*sprite];
         }
     EXPECT_EQ(stale, 0);
     EXPECT_EQ(scenery, 0);
@@ -604,7 +604,7 @@ TEST_F(SwayNative, TheLampsMenuOpensOnARightClickAndItsLastItemEndsTheGame) {
     click(4, 762, 3);  // the lamps stand in the bottom left corner
     ASSERT_TRUE(eventually(
         [&] {
-            const auto t = trace();
+            const auto& t = trace();
             return std::any_of(t.begin(), t.end(),
                                [](const Json& r) { return r["ev"].str() == "menu"; });
         },
@@ -624,7 +624,7 @@ TEST_F(SwayNative, TheLampsMenuOpensOnARightClickAndItsLastItemEndsTheGame) {
     const auto code = game_->wait_exit(10s);
     ASSERT_TRUE(code) << "the game did not end";
     EXPECT_EQ(*code, 0);
-    const auto t = trace();
+    const auto& t = trace();
     EXPECT_TRUE(std::any_of(t.begin(), t.end(), [](const Json& r) {
         return r["ev"].str() == "command" && r["item"].str() == "終了";
     })) << "the game did not record the choice";
