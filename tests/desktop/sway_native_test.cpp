@@ -194,6 +194,15 @@ VirtualDesktop virtual_desktop(const std::string& dir, int taskbar, const std::v
     return result;
 }
 
+// The sanitizers' options, for a sanitized game to keep its leak suppressions where the
+// environment is cleared.
+std::string sanitizer_options() {
+    std::string options;
+    for (const char* name : {"ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS"})
+        if (const char* value = std::getenv(name)) options += std::string(name) + "=" + value + " ";
+    return options;
+}
+
 class SwayNative : public ::testing::Test {
   protected:
     // Sway with one output of 1024 x 768 logical pixels at `scale`, the stripes, and a panel
@@ -255,7 +264,7 @@ class SwayNative : public ::testing::Test {
         return (getuid() == 0 ? "runuser -u nobody -- " : "") +
                std::string("env -i PATH=/usr/bin:/bin HOME=") + dir_ + " XDG_RUNTIME_DIR=" + dir_ +
                "/run WAYLAND_DISPLAY=wayland-1 NO_AT_BRIDGE=1 SWAYSOCK=" + dir_ +
-               "/run/sway.sock " + command;
+               "/run/sway.sock " + sanitizer_options() + command;
     }
     int run(const std::string& command) const {
         return std::system(("sh -c '" + as_user(command) + "' >/dev/null 2>&1").c_str());
