@@ -13,18 +13,9 @@
 #include <utility>
 
 #include "platform/ellipse.hpp"
-#include "platform/region.hpp"
+#include "platform/region_pixman.hpp"
 
 namespace pw {
-
-struct Region::Impl {
-    pixman_region32_t region;
-
-    Impl() { pixman_region32_init(&region); }
-    ~Impl() { pixman_region32_fini(&region); }
-    Impl(const Impl&) = delete;
-    Impl& operator=(const Impl&) = delete;
-};
 
 namespace {
 

@@ -6,10 +6,8 @@
 #include <wayland-client.h>
 
 #include <cstddef>
-#include <optional>
 
 #include "platform/gtk/silhouette_cut.hpp"
-#include "platform/gtk/window_background.hpp"
 #include "platform/region.hpp"
 
 namespace pw::gtk {
@@ -32,9 +30,9 @@ class ShmBuffer {
     // The pixels (premultiplied ARGB).
     pixman_image_t* pixels() const { return pixels_image_.get(); }
 
-    // The picture the buffer holds and where it shows, so that the next picture need change
-    // only what differs.
-    std::optional<WindowContents> holds;
+    // Which of its sprite's pictures the buffer holds (0: none) and where it shows, so that
+    // the next picture need change only what differs.
+    unsigned picture = 0;
     Region shows;
 
   private:

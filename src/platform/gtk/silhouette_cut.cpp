@@ -3,25 +3,36 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/region_pixman.hpp"
+
 namespace pw::gtk {
 namespace {
 
-// The region in device pixels, as pixman keeps it.
+// The region in device pixels, as pixman keeps it: the region itself at scale 1.
 class DeviceRegion {
   public:
     DeviceRegion(const Region& region, int scale) {
+        if (scale == 1) {
+            // pixman's API takes non-const regions even where it only reads them.
+            region_ = const_cast<pixman_region32_t*>(&pixman_region(region));
+            return;
+        }
         std::vector<pixman_box32_t> boxes;
         for (const Rect& r : region.rects())
             boxes.push_back({r.left * scale, r.top * scale, r.right * scale, r.bottom * scale});
-        pixman_region32_init_rects(&region_, boxes.data(), static_cast<int>(boxes.size()));
+        pixman_region32_init_rects(&scaled_, boxes.data(), static_cast<int>(boxes.size()));
+        region_ = &scaled_;
     }
-    ~DeviceRegion() { pixman_region32_fini(&region_); }
+    ~DeviceRegion() {
+        if (region_ == &scaled_) pixman_region32_fini(&scaled_);
+    }
     DeviceRegion(const DeviceRegion&) = delete;
     DeviceRegion& operator=(const DeviceRegion&) = delete;
-    pixman_region32_t* get() { return &region_; }
+    pixman_region32_t* get() { return region_; }
 
   private:
-    pixman_region32_t region_;
+    pixman_region32_t scaled_;
+    pixman_region32_t* region_ = nullptr;
 };
 
 }  // namespace

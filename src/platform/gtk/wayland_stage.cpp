@@ -278,7 +278,7 @@ void Stage::paint(SpriteId id, const WindowContents& contents, int scale, paint:
     paint_whole(sprite, contents, scale, painter);
     ShmBuffer& buffer = free_buffer(sprite, width, height);
     Region shows = visible_area(contents);
-    if (buffer.holds && same_but_silhouette(*buffer.holds, contents)) {
+    if (buffer.picture == sprite.picture) {
         Region left, gained;
         left.combine(buffer.shows, shows, CombineMode::Diff);
         gained.combine(shows, buffer.shows, CombineMode::Diff);
@@ -291,13 +291,11 @@ void Stage::paint(SpriteId id, const WindowContents& contents, int scale, paint:
     }
     // The compositor repaints what differs from the picture it shows now.
     std::optional<Region> change;
-    if (sprite.current && sprite.current->holds && sprite.current->width() == width &&
-        sprite.current->height() == height &&
-        same_but_silhouette(*sprite.current->holds, contents)) {
+    if (sprite.current && sprite.current->picture == sprite.picture) {
         change.emplace();
         change->combine(sprite.current->shows, shows, CombineMode::Xor);
     }
-    buffer.holds = contents;
+    buffer.picture = sprite.picture;
     buffer.shows = std::move(shows);
     sprite.current = &buffer;
     wl_surface_set_buffer_scale(sprite.surface, scale);
@@ -326,6 +324,7 @@ void Stage::paint_whole(Sprite& sprite, const WindowContents& contents, int scal
     sprite.whole = pixman_view(sprite.whole_image.get());
     sprite.whole_of = std::move(whole);
     sprite.whole_scale = scale;
+    ++sprite.picture;
 }
 
 void Stage::commit() {

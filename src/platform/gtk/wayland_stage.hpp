@@ -79,6 +79,7 @@ class Stage {
         PixmanImagePtr whole;
         std::optional<WindowContents> whole_of;
         int whole_scale = 0;
+        unsigned picture = 0;  // counts the pictures painted whole
     };
 
     ShmBuffer& free_buffer(Sprite& sprite, int width, int height);
