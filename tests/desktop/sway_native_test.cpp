@@ -640,5 +640,35 @@ TEST_F(SwayNative, TheLampsMenuOpensOnARightClickAndItsLastItemEndsTheGame) {
     game_.reset();
 }
 
+// The ship is a sprite of the stage: its right click reaches the game from the seat's pointer,
+// and the menu opens there all the same; its first item opens the version dialog, a window of
+// its own.
+TEST_F(SwayNative, TheShipsMenuOpensOnARightClickAndItsFirstItemShowsTheVersion) {
+    start(1, 0);
+    start_game();
+    ASSERT_TRUE(reached("title", 20s)) << log("game.log");
+    std::this_thread::sleep_for(500ms);
+    const Image title = shot("ship-menu-closed.png");
+    const auto& setup = trace().front();
+    ASSERT_EQ(setup["ev"].str(), "setup");
+    // The ship's middle, from its place in twips (15 to the pixel).
+    click(static_cast<int>(setup["nX"].num()) / 15 + 8,
+          static_cast<int>(setup["nY"].num()) / 15 + 4, 3);
+    const auto traced = [&](const std::string& ev) {
+        const auto& t = trace();
+        return std::any_of(t.begin(), t.end(), [&](const Json& r) { return r["ev"].str() == ev; });
+    };
+    ASSERT_TRUE(eventually([&] { return traced("menu"); }, 10s)) << "no menu opened";
+    std::this_thread::sleep_for(500ms);
+    const Image menu = shot("ship-menu-open.png");
+    ASSERT_FALSE(game_->wait_exit(0ms)) << "the game ended as its menu opened: " << log("game.log");
+    const auto [left, top, right, bottom] = changed_box(title, menu);
+    ASSERT_TRUE(bottom - top > 20 && bottom - top < 200 && right - left < 400)
+        << "the menu is not on the screen, or not alone: " << left << "," << top << " to " << right
+        << "," << bottom;
+    click((left + right) / 2, top + (bottom - top) / 4, 1);
+    EXPECT_TRUE(eventually([&] { return traced("dialog"); }, 10s)) << "no version dialog opened";
+}
+
 }  // namespace
 }  // namespace pw::desktop_test
