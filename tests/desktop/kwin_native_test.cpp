@@ -1,0 +1,259 @@
+// The game native on KWin (kwin_wayland --virtual, KDE Plasma's compositor; Debian 12 has 5.27,
+// which offers layer-shell version 3) with no Xwayland at all, on a session bus of its own, a
+// striped desktop below the game and, where a test asks, a panel that reserves the bottom of
+// the output. Screenshots come from KWin itself (spectacle asks its screenshot interface), keys
+// and clicks from KWin's fake input device (kwin_input).
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <atomic>
+
+#include "desktop/wayland_checks.hpp"
+
+namespace pw::desktop_test {
+namespace {
+
+using namespace wayland;
+
+class KWinNative : public ::testing::Test {
+  protected:
+    // KWin with one output of 1024 x 768, a device for keys and clicks, the stripes, and a
+    // panel `panel` pixels tall.
+    void start(int panel) {
+        for (const char* tool : {"kwin_wayland", "spectacle", "dbus-daemon"})
+            if (!have_tool(tool)) GTEST_SKIP() << tool << " is not installed";
+        static std::atomic<int> count{0};
+        dir_ = "/tmp/petalwing-kwin-native-" + std::to_string(getpid()) + "-" +
+               std::to_string(count++);
+        std::system(("rm -rf " + dir_).c_str());
+        mkdir(dir_.c_str(), 0755);
+        mkdir((dir_ + "/run").c_str(), 0700);
+        mkdir((dir_ + "/home").c_str(), 0755);
+        panel_ = panel;
+        // A bus that starts no services: nothing of this machine's session is asked.
+        std::ofstream(dir_ + "/bus.conf")
+            << "<busconfig><type>session</type><listen>unix:path=" << dir_
+            << "/bus</listen><policy context=\"default\"><allow user=\"*\"/><allow own=\"*\"/>"
+               "<allow send_destination=\"*\"/><allow "
+               "receive_sender=\"*\"/></policy></busconfig>\n";
+        bus_ =
+            std::make_unique<Child>(std::vector<std::string>{"dbus-daemon", "--nofork",
+                                                             "--config-file=" + dir_ + "/bus.conf"},
+                                    "", dir_ + "/bus.log");
+        ASSERT_TRUE(eventually([&] { return exists(dir_ + "/bus"); }, 10s)) << log("bus.log");
+        // The packaged binary carries a file capability, with which it refuses to run as root;
+        // a copy has none.
+        std::string kwin = "kwin_wayland";
+        if (geteuid() == 0) {
+            kwin = dir_ + "/kwin_wayland";
+            std::system(("cp \"$(command -v kwin_wayland)\" " + kwin).c_str());
+        }
+        kwin_ =
+            start_child(kwin + " --virtual --width 1024 --height 768 -s " + kSocket, "kwin.log");
+        if (!eventually([&] { return exists(dir_ + "/run/" + kSocket); }, 30s))
+            GTEST_SKIP() << "KWin did not start here (see " << dir_ << "/kwin.log)";
+        hands_ = start_child(std::string(PETALWING_KWIN_INPUT) + " stay", "hands.log");
+        backdrop_ =
+            start_child(std::string(PETALWING_WAYLAND_PROBE) + " backdrop " + std::to_string(panel),
+                        "backdrop.log");
+        ASSERT_TRUE(eventually([&] { return log("backdrop.log").find("ready") != npos; }, 15s))
+            << "the striped desktop never showed (see " << dir_ << "/backdrop.log)";
+    }
+
+    void end_game() {
+        if (!game_) return;
+        if (game_->running()) kill(game_->pid(), SIGTERM);
+        game_->wait_exit(5s);
+        game_.reset();
+    }
+
+    void TearDown() override {
+        end_game();
+        backdrop_.reset();
+        hands_.reset();
+        kwin_.reset();
+        bus_.reset();
+        if (!HasFailure() && !dir_.empty())
+            std::system(("rm -rf " + dir_).c_str());
+    }
+
+    static bool exists(const std::string& path) {
+        struct stat s {};
+        return stat(path.c_str(), &s) == 0;
+    }
+
+    // `command` in KWin's session, and nothing of the test's environment.
+    std::string in_session(const std::string& command) const {
+        return "env -i PATH=/usr/bin:/bin HOME=" + dir_ + "/home XDG_RUNTIME_DIR=" + dir_ +
+               "/run WAYLAND_DISPLAY=" + kSocket + " DBUS_SESSION_BUS_ADDRESS=unix:path=" + dir_ +
+               "/bus NO_AT_BRIDGE=1 GIO_USE_VFS=local QT_QPA_PLATFORM=wayland "
+               "KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1 KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 " +
+               command;
+    }
+    int run(const std::string& command) const {
+        return std::system(
+            ("sh -c '" + in_session(command) + "' >>" + dir_ + "/run.log 2>&1").c_str());
+    }
+    std::unique_ptr<Child> start_child(const std::string& command, const std::string& log) {
+        return std::make_unique<Child>(
+            std::vector<std::string>{"sh", "-c", "exec " + in_session(command)}, "",
+            dir_ + "/" + log);
+    }
+    std::string log(const std::string& name) const {
+        std::ifstream in(dir_ + "/" + name);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+
+    void start_game(const std::vector<std::string>& args = {}) {
+        std::string command = kExe + " --desktop wayland --trace " + trace_path();
+        for (const auto& a : args)
+            command += " " + a;
+        game_ = start_child(command, "game.log");
+    }
+    std::string trace_path() const { return dir_ + "/trace.jsonl"; }
+    std::vector<Json> trace() const { return read_live_trace(trace_path()); }
+    bool reached(const std::string& phase, std::chrono::milliseconds timeout) const {
+        return eventually([&] { return has_phase(trace(), phase); }, timeout);
+    }
+    // The last frame written once one that `holds` is, waiting up to 5 s; nullopt if none.
+    std::optional<Json> frame_where(const std::function<bool(const Json&)>& holds) const {
+        std::optional<Json> found;
+        const bool held = eventually(
+            [&] {
+                found = last_frame(trace());
+                return found && holds(*found);
+            },
+            5s);
+        return held ? found : std::nullopt;
+    }
+
+    Image shot(const std::string& name) const {
+        const std::string path = dir_ + "/" + name;
+        EXPECT_EQ(run("timeout 30 spectacle -b -n -f -o " + path), 0);
+        return Image(path);
+    }
+    void click(int x, int y, int button) const {
+        run(std::string(PETALWING_KWIN_INPUT) + " move " + std::to_string(x) + " " +
+            std::to_string(y) + " click " + std::to_string(button));
+    }
+    void keys(const std::string& steps) const {
+        run(std::string(PETALWING_KWIN_INPUT) + " " + steps);
+    }
+
+    // What the screen should show where no game window is.
+    Rgb desktop_at(int x, int y) const { return y >= 768 - panel_ ? kPanelGrey : stripe(x, y); }
+
+    static constexpr std::size_t npos = std::string::npos;
+    static inline const std::string kSocket = "wayland-petalwing";
+    std::string dir_;
+    int panel_ = 0;
+    std::unique_ptr<Child> bus_, kwin_, hands_, backdrop_, game_;
+};
+
+TEST_F(KWinNative, TheTitleIsTheVirtualDesktopsPicturePixelForPixel) {
+    start(0);
+    start_game();
+    ASSERT_TRUE(reached("title", 20s)) << log("game.log");
+    std::this_thread::sleep_for(1500ms);
+    const auto virtual_title = virtual_pictures(
+        [&](int ms) { return dir_ + "/virtual-" + std::to_string(ms) + ".png"; }, 0, {1500});
+    expect_title_is_the_virtual_one(shot("title.png"), virtual_title.front(), 1);
+}
+
+// The autopilot plays a whole game, from x = 600 so that the boss comes soon, above a panel
+// that reserves 30 pixels. Stopped twice in play and once in the fight, the screen shows
+// nothing but the game and the desktop; a click where a full-screen game window is
+// transparent reaches the desktop below; the game reaches its ending, and once it is gone only
+// the desktop is left.
+TEST_F(KWinNative, TheAutopilotPlaysToTheEndingAboveAPanelLeavingNoStalePixels) {
+    start(30);
+    const auto path_of = [&](int ms) { return dir_ + "/virtual-" + std::to_string(ms) + ".png"; };
+    // The scenery as the virtual desktop shows it along the same route: the title, play, and
+    // the fight at the boss's end.
+    std::vector<Image> references = virtual_pictures(path_of, 30, {1500});
+    for (Image& picture :
+         virtual_pictures(path_of, 30, {8000, 14000, 25000}, {"--autopilot", "--seed", "1", "600"}))
+        references.push_back(std::move(picture));
+    const SpriteSheet sheet(dir_ + "/sprites.png");
+    start_game({"--autopilot", "600"});
+    ASSERT_TRUE(reached("play", 20s)) << log("game.log");
+
+    // The ground stands on the panel, the lamp at the bottom left just above it.
+    const auto settled = frame_where([](const Json& f) { return f["n"].integer() > 20; });
+    ASSERT_TRUE(settled);
+    for (const Shown& w : shown_in(*settled)) {
+        if (w.name == "frmBG") {
+            EXPECT_EQ(w.top + w.height, 768 - 30) << "the ground";
+        }
+        if (w.name == "frmShe") {
+            EXPECT_EQ(w.left, 0);
+            EXPECT_EQ(w.top + w.height, 768 - 30) << "the lamp";
+        }
+    }
+
+    const pid_t game = game_->pid();
+    const auto check_stopped = [&](const std::string& name) {
+        stop_and_check(
+            name, game, [&] { kill(game, SIGCONT); }, [&] { return trace(); },
+            [&] { return shot(name + ".png"); }, references, sheet,
+            [&](int x, int y) { return desktop_at(x, y); });
+    };
+    // Waits `seconds` into `phase`.
+    const auto into = [&](const std::string& phase, int seconds) {
+        ASSERT_TRUE(reached(phase, 120s)) << "the autopilot never reached the " << phase;
+        std::this_thread::sleep_for(std::chrono::seconds(seconds));
+    };
+    into("play", 5);
+    check_stopped("play");
+    std::this_thread::sleep_for(6s);
+    check_stopped("play-later");
+
+    // The enemy shots' window covers the whole screen; far above the scenery it is clear.
+    click(512, 60, 1);
+    EXPECT_TRUE(eventually([&] { return log("backdrop.log").find("click 512 60 1") != npos; }, 5s))
+        << "the click did not reach the desktop below the game";
+
+    // The fight, once the boss has made its entrance (no frames run meanwhile).
+    ASSERT_TRUE(eventually(
+        [&] {
+            const auto frame = last_frame(trace());
+            return frame && (*frame)["bBossFight"].integer() != 0;
+        },
+        60s))
+        << "the autopilot never fought the boss";
+    std::this_thread::sleep_for(2s);  // frames from the fight on either side of the stop
+    check_stopped("boss");
+    // The staff roll and the petals run no frames, so the trace says nothing of where their
+    // windows are: there the screen is only looked at (staff.png, ending.png).
+    into("staff", 15);
+    shot("staff.png");
+    into("ending", 5);
+    shot("ending.png");
+    end_game();
+    std::this_thread::sleep_for(1s);
+    const Image ended = shot("ended.png");
+    ASSERT_TRUE(ended.ok());
+    int left_over = 0;
+    for (int y = 0; y < ended.height(); ++y)
+        for (int x = 0; x < ended.width(); ++x)
+            left_over += ended.at(x, y) != desktop_at(x, y);
+    EXPECT_EQ(left_over, 0) << "pixels of the game are left once it has gone";
+}
+
+// Keys from KWin's fake keyboard start the game and steer the ship.
+TEST_F(KWinNative, KeysStartAndSteerTheShip) {
+    start(0);
+    start_game();
+    ASSERT_TRUE(reached("title", 20s)) << log("game.log");
+    std::this_thread::sleep_for(500ms);
+    keys("key space");
+    ASSERT_TRUE(reached("play", 10s)) << "Space did not start the game";
+    const auto x0 = frame_where([](const Json&) { return true; });
+    ASSERT_TRUE(x0);
+    keys("down right wait 800 up right");
+    EXPECT_TRUE(frame_where([&](const Json& f) { return f["nX"].num() > (*x0)["nX"].num(); }))
+        << "Right did not move the ship";
+}
+
+}  // namespace
+}  // namespace pw::desktop_test
