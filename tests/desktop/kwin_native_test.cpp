@@ -73,8 +73,7 @@ class KWinNative : public ::testing::Test {
         hands_.reset();
         kwin_.reset();
         bus_.reset();
-        if (!HasFailure() && !dir_.empty())
-            std::system(("rm -rf " + dir_).c_str());
+        if (!HasFailure() && !dir_.empty()) std::system(("rm -rf " + dir_).c_str());
     }
 
     static bool exists(const std::string& path) {
@@ -240,8 +239,10 @@ TEST_F(KWinNative, TheAutopilotPlaysToTheEndingAboveAPanelLeavingNoStalePixels) 
     EXPECT_EQ(left_over, 0) << "pixels of the game are left once it has gone";
 }
 
-// Keys from KWin's fake keyboard start the game and steer the ship.
-TEST_F(KWinNative, KeysStartAndSteerTheShip) {
+// Keys from KWin's fake keyboard start the game and steer the ship. Escape pauses the game and
+// hands the keyboard back to the desktop, so keys no longer reach the game, until a click on
+// the lamp gives it the keyboard again (and Escape resumes).
+TEST_F(KWinNative, KeysStartAndSteerTheShipAndEscapeHandsTheKeyboardBack) {
     start(0);
     start_game();
     ASSERT_TRUE(reached("title", 20s)) << log("game.log");
@@ -253,6 +254,40 @@ TEST_F(KWinNative, KeysStartAndSteerTheShip) {
     keys("down right wait 800 up right");
     EXPECT_TRUE(frame_where([&](const Json& f) { return f["nX"].num() > (*x0)["nX"].num(); }))
         << "Right did not move the ship";
+
+    keys("key escape");
+    const auto paused = frame_where([](const Json& f) { return f["bPause"].integer() != 0; });
+    ASSERT_TRUE(paused) << "Escape did not pause";
+    std::this_thread::sleep_for(1s);
+    keys("key escape");
+    std::this_thread::sleep_for(1500ms);
+    EXPECT_NE(last_frame(trace()).value()["bPause"].integer(), 0)
+        << "the game kept the keyboard after Escape";
+
+    // The lamp, from the game's own record of it.
+    for (const Json& w : (*paused)["windows"].arr())
+        if (w["name"].str() == "frmShe")
+            click(w["left"].integer() + 3, w["top"].integer() + w["height"].integer() / 2, 1);
+    keys("key escape");
+    EXPECT_TRUE(frame_where([](const Json& f) { return f["bPause"].integer() == 0; }))
+        << "a click on the lamp did not give the game the keyboard again";
+}
+
+// A right click on the lamp opens the game's menu.
+TEST_F(KWinNative, TheLampsMenuOpensOnARightClick) {
+    start(0);
+    start_game();
+    ASSERT_TRUE(reached("title", 20s)) << log("game.log");
+    std::this_thread::sleep_for(500ms);
+    click(4, 762, 3);  // the lamps stand in the bottom left corner
+    EXPECT_TRUE(eventually(
+        [&] {
+            const auto t = trace();
+            return std::any_of(t.begin(), t.end(),
+                               [](const Json& r) { return r["ev"].str() == "menu"; });
+        },
+        10s))
+        << "no menu opened";
 }
 
 }  // namespace
