@@ -12,7 +12,7 @@ build=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-d
 # The desktop tests also play under the window managers, panels, compositors and Wayland
 # servers that users run (each test skips where its package is missing).
 test=(xvfb xauth xdotool imagemagick x11-utils x11-xserver-utils openbox tint2 picom xcompmgr
-      weston xwayland sway grim wtype xtrace)
+      weston xwayland sway grim wtype xtrace kwin-wayland kde-spectacle qtwayland5 dbus-daemon)
 # The 32-bit program is built with mingw-w64 i686 and tested under 32-bit Wine. Where the
 # kernel runs no 32-bit code, its tests run as a 64-bit build under 64-bit Wine instead.
 win32=(g++-mingw-w64-i686-posix wine file unzip)
