@@ -5,7 +5,7 @@
 //   kwin_input STEP...
 //       move X Y        the pointer to X, Y in the output's logical pixels
 //       click BUTTON    press and release a mouse button (1 left, 2 middle, 3 right)
-//       down KEY        press a key (space, right, left, up, down, escape, home)
+//       down KEY        press a key (space, right, left, up, down, escape, home, return)
 //       up KEY          release it
 //       key KEY         press and release it
 //       wait MS         let the compositor and its clients take what came so far
@@ -59,7 +59,7 @@ const wl_registry_listener kListener{on_global, on_global_remove};
 
 const std::map<std::string, std::uint32_t> kKeys{
     {"space", KEY_SPACE}, {"right", KEY_RIGHT}, {"left", KEY_LEFT}, {"up", KEY_UP},
-    {"down", KEY_DOWN},   {"escape", KEY_ESC},  {"home", KEY_HOME}};
+    {"down", KEY_DOWN},   {"escape", KEY_ESC},  {"home", KEY_HOME}, {"return", KEY_ENTER}};
 const std::map<std::string, std::uint32_t> kButtons{
     {"1", BTN_LEFT}, {"2", BTN_MIDDLE}, {"3", BTN_RIGHT}};
 

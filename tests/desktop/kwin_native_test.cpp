@@ -297,20 +297,25 @@ TEST_F(KWinNative, KeysStartAndSteerTheShipAndEscapeHandsTheKeyboardBack) {
         << "a click on the lamp did not give the game the keyboard again";
 }
 
-// A right click on the lamp opens the game's menu.
-TEST_F(KWinNative, TheLampsMenuOpensOnARightClick) {
+// A right click on the lamp opens the game's menu; its last item, "終了", chosen with the keys,
+// ends the game with code 0.
+TEST_F(KWinNative, TheLampsMenuOpensOnARightClickAndItsQuitEndsTheGame) {
     start_game();
     ASSERT_TRUE(reached("title", 20s)) << log("game.log");
     std::this_thread::sleep_for(500ms);
     click(4, 762, 3);  // the lamps stand in the bottom left corner
-    EXPECT_TRUE(eventually(
-        [&] {
-            const auto t = trace();
-            return std::any_of(t.begin(), t.end(),
-                               [](const Json& r) { return r["ev"].str() == "menu"; });
-        },
-        10s))
-        << "no menu opened";
+    const auto has = [&](const std::string& ev) {
+        const auto t = trace();
+        return std::any_of(t.begin(), t.end(), [&](const Json& r) { return r["ev"].str() == ev; });
+    };
+    ASSERT_TRUE(eventually([&] { return has("menu"); }, 10s)) << "no menu opened";
+    std::this_thread::sleep_for(500ms);
+    keys("key up wait 300 key return");
+    EXPECT_EQ(game_->wait_exit(10s), 0) << "the menu's quit did not end the game with 0";
+    const auto t = trace();
+    EXPECT_TRUE(std::any_of(t.begin(), t.end(), [](const Json& r) {
+        return r["ev"].str() == "command" && r["item"].str() == "終了";
+    }));
 }
 
 }  // namespace
