@@ -18,13 +18,15 @@ using namespace wayland;
 class KWinNative : public ::testing::Test {
   protected:
     // The desktop comes up before the test, which does not run where it cannot (skipped).
-    void SetUp() override { start(panel()); }
+    void SetUp() override { start(panel(), scale()); }
     // How tall a panel reserves the bottom of the output.
     virtual int panel() const { return 0; }
+    // The output's scale.
+    virtual int scale() const { return 1; }
 
-    // KWin with one output of 1024 x 768, a device for keys and clicks, the stripes, and a
-    // panel `panel` pixels tall.
-    void start(int panel) {
+    // KWin with one output of 1024 x 768 logical pixels at `scale`, a device for keys and
+    // clicks, the stripes, and a panel `panel` pixels tall.
+    void start(int panel, int scale) {
         for (const char* tool : {"kwin_wayland", "spectacle", "dbus-daemon"})
             if (!have_tool(tool)) GTEST_SKIP() << tool << " is not installed";
         static std::atomic<int> count{0};
@@ -35,6 +37,7 @@ class KWinNative : public ::testing::Test {
         mkdir((dir_ + "/run").c_str(), 0700);
         mkdir((dir_ + "/home").c_str(), 0755);
         panel_ = panel;
+        scale_ = scale;
         // A bus that starts no services: nothing of this machine's session is asked.
         std::ofstream(dir_ + "/bus.conf")
             << "<busconfig><type>session</type><listen>unix:path=" << dir_
@@ -53,8 +56,9 @@ class KWinNative : public ::testing::Test {
             kwin = dir_ + "/kwin_wayland";
             std::system(("cp \"$(command -v kwin_wayland)\" " + kwin).c_str());
         }
-        kwin_ =
-            start_child(kwin + " --virtual --width 1024 --height 768 -s " + kSocket, "kwin.log");
+        kwin_ = start_child(kwin + " --virtual --width 1024 --height 768 --scale " +
+                                std::to_string(scale) + " -s " + kSocket,
+                            "kwin.log");
         if (!eventually([&] { return exists(dir_ + "/run/" + kSocket); }, 30s))
             GTEST_SKIP() << "KWin did not start here (see " << dir_ << "/kwin.log)";
         hands_ = start_child(std::string(PETALWING_KWIN_INPUT) + " stay", "hands.log");
@@ -158,19 +162,20 @@ class KWinNative : public ::testing::Test {
 
     // What the screen should show where no game window is.
     Rgb desktop_at(int x, int y) const { return y >= 768 - panel_ ? kPanelGrey : stripe(x, y); }
-    // How many pixels of `picture` are not the desktop's.
+    // How many pixels of `picture` (each logical pixel a block of scale x scale) are not the
+    // desktop's.
     int not_desktop(const Image& picture) const {
         int count = 0;
         for (int y = 0; y < picture.height(); ++y)
             for (int x = 0; x < picture.width(); ++x)
-                count += picture.at(x, y) != desktop_at(x, y);
+                count += picture.at(x, y) != desktop_at(x / scale_, y / scale_);
         return count;
     }
 
     static constexpr std::size_t npos = std::string::npos;
     static inline const std::string kSocket = "wayland-petalwing";
     std::string dir_;
-    int panel_ = 0;
+    int panel_ = 0, scale_ = 1;
     std::unique_ptr<Child> bus_, kwin_, hands_, backdrop_, game_;
 };
 
@@ -181,6 +186,22 @@ TEST_F(KWinNative, TheTitleIsTheVirtualDesktopsPicturePixelForPixel) {
     const auto virtual_title = virtual_pictures(
         [&](int ms) { return dir_ + "/virtual-" + std::to_string(ms) + ".png"; }, 0, {1500});
     expect_title_is_the_virtual_one(shot("title.png"), virtual_title.front(), 1);
+}
+
+// The same desktop on an output of scale 2.
+class KWinNativeAtScaleTwo : public KWinNative {
+  protected:
+    int scale() const override { return 2; }
+};
+
+// There the title is the virtual desktop's picture with every pixel a block of 2 x 2.
+TEST_F(KWinNativeAtScaleTwo, TheTitleIsTheVirtualDesktopsPictureDoubled) {
+    start_game();
+    ASSERT_TRUE(reached("title", 20s)) << log("game.log");
+    std::this_thread::sleep_for(1500ms);
+    const auto virtual_title = virtual_pictures(
+        [&](int ms) { return dir_ + "/virtual-" + std::to_string(ms) + ".png"; }, 0, {1500});
+    expect_title_is_the_virtual_one(shot("title.png"), virtual_title.front(), 2);
 }
 
 // The same desktop with a panel that reserves the bottom 30 pixels.
