@@ -177,15 +177,21 @@ class KWinNative : public ::testing::Test {
     std::string dir_;
     int panel_ = 0, scale_ = 1;
     std::unique_ptr<Child> bus_, kwin_, hands_, backdrop_, game_;
+
+    // The game's title as KWin shows it is the virtual desktop's picture of it, each pixel a
+    // block of scale x scale.
+    void expect_the_virtual_title() {
+        start_game();
+        ASSERT_TRUE(reached("title", 20s)) << log("game.log");
+        std::this_thread::sleep_for(1500ms);
+        const auto virtual_title = virtual_pictures(
+            [&](int ms) { return dir_ + "/virtual-" + std::to_string(ms) + ".png"; }, 0, {1500});
+        expect_title_is_the_virtual_one(shot("title.png"), virtual_title.front(), scale_);
+    }
 };
 
 TEST_F(KWinNative, TheTitleIsTheVirtualDesktopsPicturePixelForPixel) {
-    start_game();
-    ASSERT_TRUE(reached("title", 20s)) << log("game.log");
-    std::this_thread::sleep_for(1500ms);
-    const auto virtual_title = virtual_pictures(
-        [&](int ms) { return dir_ + "/virtual-" + std::to_string(ms) + ".png"; }, 0, {1500});
-    expect_title_is_the_virtual_one(shot("title.png"), virtual_title.front(), 1);
+    expect_the_virtual_title();
 }
 
 // The same desktop on an output of scale 2.
@@ -196,12 +202,7 @@ class KWinNativeAtScaleTwo : public KWinNative {
 
 // There the title is the virtual desktop's picture with every pixel a block of 2 x 2.
 TEST_F(KWinNativeAtScaleTwo, TheTitleIsTheVirtualDesktopsPictureDoubled) {
-    start_game();
-    ASSERT_TRUE(reached("title", 20s)) << log("game.log");
-    std::this_thread::sleep_for(1500ms);
-    const auto virtual_title = virtual_pictures(
-        [&](int ms) { return dir_ + "/virtual-" + std::to_string(ms) + ".png"; }, 0, {1500});
-    expect_title_is_the_virtual_one(shot("title.png"), virtual_title.front(), 2);
+    expect_the_virtual_title();
 }
 
 // The same desktop with a panel that reserves the bottom 30 pixels.
