@@ -97,13 +97,19 @@ class KWinNative : public ::testing::Test {
         return stat(path.c_str(), &s) == 0;
     }
 
-    // `command` in KWin's session, and nothing of the test's environment.
+    // `command` in KWin's session, with nothing else of the test's environment.
     std::string in_session(const std::string& command) const {
+        // The sanitizers' options (their suppressions of the system libraries' leaks) go on to
+        // the game.
+        std::string sanitizers;
+        for (const char* name : {"ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS"})
+            if (const char* value = std::getenv(name))
+                sanitizers += std::string(name) + "=" + value + " ";
         return "env -i PATH=/usr/bin:/bin HOME=" + dir_ + "/home XDG_RUNTIME_DIR=" + dir_ +
                "/run WAYLAND_DISPLAY=" + kSocket + " DBUS_SESSION_BUS_ADDRESS=unix:path=" + dir_ +
                "/bus NO_AT_BRIDGE=1 GIO_USE_VFS=local QT_QPA_PLATFORM=wayland "
                "KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1 KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 " +
-               command;
+               sanitizers + command;
     }
     int run(const std::string& command) const {
         return std::system(
