@@ -89,7 +89,8 @@ class KWinNative : public ::testing::Test {
         hands_.reset();
         kwin_.reset();
         bus_.reset();
-        if (!HasFailure() && !dir_.empty()) std::system(("rm -rf " + dir_).c_str());
+        // What a failed or skipped test saw stays for a look.
+        if (!HasFailure() && !IsSkipped() && !dir_.empty()) std::system(("rm -rf " + dir_).c_str());
     }
 
     static bool exists(const std::string& path) {
