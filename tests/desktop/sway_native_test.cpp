@@ -12,7 +12,7 @@
 #include <limits>
 #include <map>
 
-#include "desktop/stripes.hpp"
+#include "desktop/wayland_checks.hpp"
 #include "desktop/x_session.hpp"
 #include "support/json_value.hpp"
 
@@ -20,14 +20,14 @@ namespace pw::desktop_test {
 namespace {
 
 using test::Json;
-
-constexpr Rgb kVirtualWallpaper{58, 110, 165};
-constexpr Rgb kPanelGrey{128, 128, 128};
-
-Rgb stripe(int x, int y) {
-    const auto c = stripes::at(x, y);
-    return {c.r, c.g, c.b};
-}
+using wayland::expect_title_is_the_virtual_one;
+using wayland::has_phase;
+using wayland::kPanelGrey;
+using wayland::kVirtualWallpaper;
+using wayland::last_frame;
+using wayland::Shown;
+using wayland::shown_in;
+using wayland::stripe;
 
 // The program `launcher` runs: itself, or as root the child that runuser started.
 pid_t program_of(pid_t launcher) {
@@ -91,51 +91,6 @@ class LiveTrace {
 };
 
 // The last frame record written so far.
-std::optional<Json> last_frame(const std::vector<Json>& trace) {
-    for (auto it = trace.rbegin(); it != trace.rend(); ++it)
-        if ((*it)["ev"].str() == "frame") return *it;
-    return std::nullopt;
-}
-
-bool has_phase(const std::vector<Json>& trace, const std::string& phase) {
-    return std::any_of(trace.begin(), trace.end(), [&](const Json& r) {
-        return r["ev"].str() == "phase" && r["phase"].str() == phase;
-    });
-}
-
-struct Shown {
-    std::string name;
-    int left = 0, top = 0, width = 0, height = 0;
-    bool solid_full_screen = false;  // one colour over the whole screen, cut to dots
-    Rgb back;
-    bool contains(int x, int y) const {
-        return x >= left && x < left + width && y >= top && y < top + height;
-    }
-};
-
-// The game windows a frame record shows, with a shape that is not empty.
-std::vector<Shown> shown_in(const Json& frame) {
-    std::vector<Shown> shown;
-    for (const Json& w : frame["windows"].arr()) {
-        if (!w["visible"].boolean() || (!w["rects"].is_null() && w["rects"].integer() == 0))
-            continue;
-        Shown s{w["name"].str(),
-                w["left"].integer(),
-                w["top"].integer(),
-                w["width"].integer(),
-                w["height"].integer(),
-                false,
-                {}};
-        unsigned rgb = 0;
-        std::sscanf(w["back"].str().c_str(), "#%6x", &rgb);
-        s.back = {static_cast<int>(rgb >> 16 & 0xff), static_cast<int>(rgb >> 8 & 0xff),
-                  static_cast<int>(rgb & 0xff)};
-        s.solid_full_screen = w["picture"].is_null() && s.width >= 1024 && s.height >= 768;
-        shown.push_back(s);
-    }
-    return shown;
-}
-
 // What a headless game showed at given times: its pictures of the virtual desktop and the
 // sprites of the frames around each (none known where the game ran no frames).
 struct VirtualDesktop {
@@ -320,27 +275,10 @@ class SwayNative : public ::testing::Test {
     std::unique_ptr<LiveTrace> live_;
 };
 
-// The title, as the compositor shows it, is the virtual desktop's picture pixel for pixel
-// (each pixel a block of scale x scale), with the stripes where the virtual desktop shows its
-// wallpaper.
-void expect_title_is_the_virtual_one(const Image& shot, const Image& expected, int scale) {
-    ASSERT_TRUE(shot.ok());
-    ASSERT_TRUE(expected.ok());
-    ASSERT_EQ(shot.width(), 1024 * scale);
-    int wrong = 0;
-    for (int y = 0; y < shot.height(); ++y)
-        for (int x = 0; x < shot.width(); ++x) {
-            const Rgb e = expected.at(x / scale, y / scale);
-            const Rgb want = e == kVirtualWallpaper ? stripe(x / scale, y / scale) : e;
-            if (shot.at(x, y) != want && ++wrong <= 5)
-                ADD_FAILURE() << "pixel " << x << "," << y << " is not the virtual desktop's";
-        }
-    EXPECT_EQ(wrong, 0);
-}
-
 // The title banner, shown after the scenery, stands above it.
 TEST_F(SwayNative, TheTitleIsTheVirtualDesktopsPicturePixelForPixel) {
     start(1, 0);
+    if (IsSkipped()) return;  // sway or one of its tools is missing here
     start_game();
     ASSERT_TRUE(reached("title", 20s)) << log("game.log");
     std::this_thread::sleep_for(1500ms);
@@ -353,6 +291,7 @@ TEST_F(SwayNative, TheTitleIsTheVirtualDesktopsPicturePixelForPixel) {
 TEST_F(SwayNative, AnOutputOfScaleTwoShowsTheGameDoubledWithCrispPixels) {
     const auto title_at = [&](int scale) {
         start(scale, 0);
+        if (IsSkipped()) return Image("");
         start_game();
         EXPECT_TRUE(reached("title", 20s)) << log("game.log");
         std::this_thread::sleep_for(1500ms);
@@ -364,6 +303,7 @@ TEST_F(SwayNative, AnOutputOfScaleTwoShowsTheGameDoubledWithCrispPixels) {
         return picture;
     };
     const Image single = title_at(1);
+    if (IsSkipped()) return;  // sway or one of its tools is missing here
     const Image doubled = title_at(2);
     ASSERT_TRUE(single.ok());
     ASSERT_TRUE(doubled.ok());
@@ -446,6 +386,7 @@ void expect_only_the_game_and_the_desktop(const Image& shot, const std::vector<S
 // gone only the desktop is left.
 TEST_F(SwayNative, TheAutopilotPlaysToTheEndingAboveAPanelLeavingNoStalePixels) {
     start(1, 30);
+    if (IsSkipped()) return;  // sway or one of its tools is missing here
     const std::string route = "600";
     // The virtual desktop's pictures of the same game: the title, play and the boss fight (the
     // boss's end has scenery of its own).
@@ -550,20 +491,22 @@ TEST_F(SwayNative, TheAutopilotPlaysToTheEndingAboveAPanelLeavingNoStalePixels) 
 // the lamp gives it the keyboard again (and Escape resumes).
 TEST_F(SwayNative, KeysStartAndSteerTheShipAndEscapeHandsTheKeyboardBack) {
     start(1, 0);
+    if (IsSkipped()) return;  // sway or one of its tools is missing here
     start_game();
     ASSERT_TRUE(reached("title", 20s)) << log("game.log");
     std::this_thread::sleep_for(500ms);
     keys("-k space");
     ASSERT_TRUE(reached("play", 10s)) << "Space did not start the game";
+    // The last frame, once it is one where `holds`; nothing if none comes.
     const auto frame_where = [&](const std::function<bool(const Json&)>& holds) {
         std::optional<Json> found;
-        eventually(
+        const bool came = eventually(
             [&] {
                 found = last_frame(trace());
                 return found && holds(*found);
             },
             5s);
-        return found;
+        return came ? found : std::nullopt;
     };
     const auto x0 = frame_where([](const Json&) { return true; });
     ASSERT_TRUE(x0);
@@ -606,6 +549,7 @@ std::array<int, 4> changed_box(const Image& before, const Image& after) {
 // code 0.
 TEST_F(SwayNative, TheLampsMenuOpensOnARightClickAndItsLastItemEndsTheGame) {
     start(1, 0);
+    if (IsSkipped()) return;  // sway or one of its tools is missing here
     start_game();
     ASSERT_TRUE(reached("title", 20s)) << log("game.log");
     std::this_thread::sleep_for(500ms);
@@ -645,6 +589,7 @@ TEST_F(SwayNative, TheLampsMenuOpensOnARightClickAndItsLastItemEndsTheGame) {
 // its own.
 TEST_F(SwayNative, TheShipsMenuOpensOnARightClickAndItsFirstItemShowsTheVersion) {
     start(1, 0);
+    if (IsSkipped()) return;  // sway or one of its tools is missing here
     start_game();
     ASSERT_TRUE(reached("title", 20s)) << log("game.log");
     std::this_thread::sleep_for(500ms);
