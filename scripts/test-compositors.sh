@@ -10,6 +10,8 @@
 #
 #   scripts/test-compositors.sh [kwin-wayland] [kwin-x11] [gnome]     (default: all three)
 #
+# The game plays through X11 (XWayland on the Wayland compositors): KWin's native desktop, a
+# layer surface, has tests of its own (tests/desktop/kwin_native_test.cpp).
 # Each compositor runs in a private mount and network namespace, with its own /tmp, X sockets
 # and session bus, so it never meets another X server on this machine; the compositors run side
 # by side and report in turn. The script ends every process it starts. Needs root
@@ -166,7 +168,7 @@ CONF
   }
   until_true 30 desktop_shown || { say "the striped desktop never showed"; exit 1; }
 
-  "$exe" >"$out/game-title.log" 2>&1 &
+  "$exe" --desktop x11 >"$out/game-title.log" 2>&1 &
   game=$!
   until_true 20 viewable frmSTAFF || { say "the title never showed"; exit 1; }
   sleep 1.5 # a few frames to paint and composite
@@ -177,7 +179,7 @@ CONF
   # (shots, enemies, debris), in the boss fight, in the staff roll and among the petals. The
   # stops follow the game's own trace, so a slow machine only makes the game last longer.
   trace=$out/game.trace
-  "$exe" --autopilot --trace "$trace" "$route" >"$out/game-play.log" 2>&1 &
+  "$exe" --desktop x11 --autopilot --trace "$trace" "$route" >"$out/game-play.log" 2>&1 &
   game=$!
   entered() { grep -q "\"phase\":\"$1\"" "$trace"; }
   for stop in play:6 play:12 boss:5 staff:15 ending:5; do
