@@ -1,6 +1,7 @@
-// The Linux desktop: every game window is a real X11 window made with GTK 3, cut to its
-// silhouette with the X Shape extension. Sprites are override-redirect popups that never take
-// the focus; the lamp window is a small managed, undecorated, keep-above window that does.
+// The Linux desktop, with GTK 3. On X11 every game window is a real X11 window cut to its
+// silhouette with the X Shape extension: sprites are override-redirect popups that never take
+// the focus, the lamp window is a small managed, undecorated, keep-above window that does. On
+// Wayland the game's windows are the sub-surfaces of one layer surface (wayland_stage.hpp).
 // Window events, timers included, reach the game only inside pump() (and inside the menu's and
 // dialog's own loops), never from inside GTK's callbacks, so a game handler may unload windows,
 // open menus or end the program without unwinding through C code.
