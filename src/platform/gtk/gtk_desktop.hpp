@@ -125,11 +125,11 @@ class GtkDesktop final : public platform::Desktop {
     void end_if_signalled() const;
 
     Window* find(platform::WindowHandle w);
+    void make_widget(Window& win, std::string_view name);
     // Wayland's counterparts of the X11 steps.
     void make_layer_window(Window& win);
     void make_stage();
     void pressed_on_stage(const Window& win, const Stage::Press& press);
-    void send_click_area(Window& win);
     void take_keyboard(Window& win);
     int wayland_work_area_bottom(const GdkRectangle& output);
     int wayland_connection() const;

@@ -35,13 +35,6 @@ void GtkDesktop::make_layer_window(Window& win) {
     gtk_widget_realize(widget);
 }
 
-void GtkDesktop::send_click_area(Window& win) {
-    Region area = Region::rectangle({0, 0, win.width, win.height});
-    if (win.shape) area.combine(area, *win.shape, CombineMode::And);
-    if (win.widget) set_input_silhouette(win.widget.get(), win.shape, win.width, win.height);
-    stage_->set_click_area(win.sprite, std::move(area));
-}
-
 // A press on a sprite reaches the game as a click on its window would. GDK never heard of
 // it, so the menu it may open is anchored by a click made up on the stage.
 void GtkDesktop::pressed_on_stage(const Window& win, const Stage::Press& press) {

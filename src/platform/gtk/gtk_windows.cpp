@@ -42,14 +42,18 @@ WindowHandle GtkDesktop::create_window(std::string_view name, platform::WindowRo
     win->events = std::move(events);
     if (wayland_) win->sprite = stage_->add(lamp);
     // On Wayland a sprite is the stage's alone.
-    if (wayland_ && !lamp) {
-        contents_changed(*win);
-        const WindowHandle h = win->handle;
-        windows_.emplace(h, std::move(win));
-        return h;
-    }
-    win->widget.reset(gtk_window_new(lamp ? GTK_WINDOW_TOPLEVEL : GTK_WINDOW_POPUP));
-    GtkWidget* widget = win->widget.get();
+    if (!wayland_ || lamp) make_widget(*win, name);
+    contents_changed(*win);
+    const WindowHandle h = win->handle;
+    windows_.emplace(h, std::move(win));
+    return h;
+}
+
+// The GTK window of an X11 window, or of the lamp's own surface on Wayland.
+void GtkDesktop::make_widget(Window& win, std::string_view name) {
+    const bool lamp = win.role == platform::WindowRole::Lamp;
+    win.widget.reset(gtk_window_new(lamp ? GTK_WINDOW_TOPLEVEL : GTK_WINDOW_POPUP));
+    GtkWidget* widget = win.widget.get();
     GtkWindow* window = GTK_WINDOW(widget);
     gtk_window_set_title(window, std::string(name).c_str());
     gtk_window_set_decorated(window, FALSE);
@@ -61,13 +65,13 @@ WindowHandle GtkDesktop::create_window(std::string_view name, platform::WindowRo
     gtk_widget_set_app_paintable(widget, TRUE);
     gtk_widget_add_events(widget,
                           GDK_BUTTON_PRESS_MASK | GDK_FOCUS_CHANGE_MASK | GDK_STRUCTURE_MASK);
-    g_signal_connect(widget, "button-press-event", G_CALLBACK(on_button_press), win.get());
-    g_signal_connect(widget, "focus-in-event", G_CALLBACK(on_focus_in), win.get());
-    g_signal_connect(widget, "map-event", G_CALLBACK(on_map), win.get());
+    g_signal_connect(widget, "button-press-event", G_CALLBACK(on_button_press), &win);
+    g_signal_connect(widget, "focus-in-event", G_CALLBACK(on_focus_in), &win);
+    g_signal_connect(widget, "map-event", G_CALLBACK(on_map), &win);
     // The window manager's close does not unload a game window.
     g_signal_connect(widget, "delete-event", G_CALLBACK(gtk_true), nullptr);
     if (wayland_) {
-        make_layer_window(*win);
+        make_layer_window(win);
     } else {
         if (lamp) gtk_window_set_keep_above(window, TRUE);
         declare_window_type(window, lamp);
@@ -77,11 +81,11 @@ WindowHandle GtkDesktop::create_window(std::string_view name, platform::WindowRo
         gtk_window_move(window, m.origin_x, m.origin_y);
         gtk_window_resize(window, 1, 1);
         use_alpha_visual(widget);
-        win->alpha = gdk_visual_get_depth(gtk_widget_get_visual(widget)) == 32;
+        win.alpha = gdk_visual_get_depth(gtk_widget_get_visual(widget)) == 32;
         gtk_widget_realize(widget);  // so a shape can be set before the window is first shown
         // The X server paints the window from its background; GTK never draws it.
         GdkWindow* native = gtk_widget_get_window(widget);
-        gdk_window_add_filter(native, on_x_event, win.get());
+        gdk_window_add_filter(native, on_x_event, &win);
         gdk_window_freeze_updates(native);
         change_event_mask(native, 0, ExposureMask);  // nor need the server send its exposures
         turn_compositor_effects_off(widget);
@@ -90,10 +94,6 @@ WindowHandle GtkDesktop::create_window(std::string_view name, platform::WindowRo
         if (has_shape_ && !shapes_may_be_ignored_ && (!lamp || !window_manager_running(widget)))
             show_to_compositors_unseen(widget);
     }
-    contents_changed(*win);
-    const WindowHandle h = win->handle;
-    windows_.emplace(h, std::move(win));
-    return h;
 }
 
 void GtkDesktop::destroy_window(WindowHandle w) {
@@ -165,14 +165,13 @@ void GtkDesktop::update_mapping(Window& win) {
     const bool show = win.visible && win.width > 0 && win.height > 0;
     if (show == win.mapped) return;
     win.mapped = show;
+    if (show) show_contents(win);
     if (wayland_) {
-        if (show) show_contents(win);
         stage_->show(win.sprite, show);
         if (!win.widget) return;
     }
     gtk_work_ = true;
     if (show) {
-        show_contents(win);
         gtk_widget_show(win.widget.get());
         if (wayland_) return;
         // GDK maps a window with no background and sets it again afterwards, unpainted.
@@ -210,8 +209,9 @@ bool GtkDesktop::set_shape(WindowHandle w, std::optional<Region> shape) {
 // goes: the credits' outline is thousands of rectangles of which a sixth show at a time, and
 // X's coordinates are 16-bit.
 void GtkDesktop::send_shape(Window& win) {
+    // On Wayland the stage clicks a sprite where it shows; the lamp's own surface is cut here.
     if (wayland_) {
-        send_click_area(win);
+        if (win.widget) set_input_silhouette(win.widget.get(), win.shape, win.width, win.height);
         return;
     }
     GdkWindow* native = gtk_widget_get_window(win.widget.get());

@@ -190,7 +190,7 @@ Stage::SpriteId Stage::add(bool above) {
     sprite.surface = wl_compositor_create_surface(compositor_);
     sprite.subsurface =
         wl_subcompositor_get_subsurface(subcompositor_, sprite.surface, stage_surface());
-    set_click_area(id, Region());
+    set_input_region(sprite, Region());
     stack_.push_back(id);  // a new sub-surface starts at the top
     return id;
 }
@@ -246,13 +246,10 @@ void Stage::raise(SpriteId id) {
     stack_.push_back(id);
 }
 
-void Stage::set_click_area(SpriteId id, const Region& area) {
-    Sprite& sprite = sprites_.at(id);
-    // The lamp's clicks go to its own surface, which lies below or above the stage.
+void Stage::set_input_region(Sprite& sprite, const Region& area) {
     wl_region* region = wl_compositor_create_region(compositor_);
-    if (!sprite.above)
-        for (const Rect& r : area.rects())
-            wl_region_add(region, r.left, r.top, r.right - r.left, r.bottom - r.top);
+    for (const Rect& r : area.rects())
+        wl_region_add(region, r.left, r.top, r.right - r.left, r.bottom - r.top);
     wl_surface_set_input_region(sprite.surface, region);
     wl_region_destroy(region);
     wl_surface_commit(sprite.surface);
@@ -295,6 +292,9 @@ void Stage::paint(SpriteId id, const WindowContents& contents, int scale, paint:
         change.emplace();
         change->combine(sprite.current->shows, shows, CombineMode::Xor);
     }
+    // The lamp's clicks go to its own surface, which lies below or above the stage.
+    if (!sprite.above && (!sprite.current || !(sprite.current->shows == shows)))
+        set_input_region(sprite, shows);
     buffer.picture = sprite.picture;
     buffer.shows = std::move(shows);
     sprite.current = &buffer;

@@ -57,10 +57,9 @@ class Stage {
     void place(SpriteId id, int left, int top);
     // Showing a sprite puts it on top of the others (below those above them).
     void show(SpriteId id, bool shown);
-    // Where on the sprite clicks are caught, in its own pixels (nowhere when empty).
-    void set_click_area(SpriteId id, const Region& area);
     // Shows `contents` at `scale` from a buffer the compositor does not hold; where the buffer
     // last held the same picture in another silhouette, only the silhouettes' change is made.
+    // The sprite is clicked where it shows (the lamp never: its clicks go to its surface).
     void paint(SpriteId id, const WindowContents& contents, int scale, paint::Painter& painter);
     // Sends what changed since the last commit, all of it at once.
     void commit();
@@ -86,6 +85,8 @@ class Stage {
     void paint_whole(Sprite& sprite, const WindowContents& contents, int scale,
                      paint::Painter& painter);
     void raise(SpriteId id);
+    // Clicks reach the sprite in `area`, in its own pixels.
+    void set_input_region(Sprite& sprite, const Region& area);
     wl_surface* stage_surface() const;
     // The seat's pointer, for the presses on sprites (GDK hears only of its own surfaces).
     void drop_pointer();
