@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
+#include <string>
 
 namespace pw::test {
 
@@ -23,15 +25,34 @@ const Json* GameRun::first(std::string_view ev) const {
     return nullptr;
 }
 
+namespace {
+// A folder of this process's own, gone with it: a process id comes round again, and a folder
+// named after it held the files of a run long over (a refused run then read an old trace).
+class TempFolder {
+  public:
+    TempFolder() {
+        std::string name =
+            (std::filesystem::temp_directory_path() / "petalwing-tests-XXXXXX").string();
+        if (!mkdtemp(name.data())) throw std::runtime_error("no temporary folder for the tests");
+        path_ = name;
+    }
+    ~TempFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+
+  private:
+    std::filesystem::path path_;
+};
+}  // namespace
+
 std::string temp_path(const std::string& name) {
-    static const std::filesystem::path dir = [] {
-        auto d = std::filesystem::temp_directory_path() /
-                 ("petalwing-tests-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(d);
-        return d;
-    }();
+    static const TempFolder dir;
     static int counter = 0;
-    return (dir / (std::to_string(++counter) + "-" + name)).string();
+    return (dir.path() / (std::to_string(++counter) + "-" + name)).string();
 }
 
 namespace {
